@@ -1,0 +1,386 @@
+#include "render/bitmap.h"
+
+#include <zlib.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kMagic[8] = {'a', 'B', 'i', 't', 'm', 'a', 'p', '\0'};
+
+// Deflate cannot expand better than 1032:1 (a 258-byte match in two bits), so a
+// compressed payload of c bytes never inflates to more than about 1032 * c.
+constexpr uint64_t kMaxInflateRatio = 1032;
+
+int32_t ReadI32(const uint8_t* p) {
+  uint32_t v = uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+               (uint32_t{p[3]} << 24);
+  int32_t result;
+  std::memcpy(&result, &v, sizeof result);
+  return result;
+}
+
+uint32_t ReadU32(const uint8_t* p) {
+  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
+
+void WriteU32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+void WriteI32(uint8_t* p, int32_t v) {
+  uint32_t u;
+  std::memcpy(&u, &v, sizeof u);
+  WriteU32(p, u);
+}
+
+void BuildHeader(const aBitmap& bitmap, uint8_t* header) {
+  std::memcpy(header, bitmap.magic, 8);
+  WriteI32(header + 8, bitmap.width);
+  WriteI32(header + 12, bitmap.height);
+  WriteI32(header + 16, bitmap.compression);
+  for (int i = 0; i < 3; ++i) WriteU32(header + 20 + 4 * i, bitmap.reserved[i]);
+}
+
+// Zero-filled buffer of n bytes; an empty picture has no buffer. Sets ok to false
+// when the allocation fails.
+uint8_t* AllocPixels(int64_t n, bool& ok) {
+  ok = true;
+  if (n <= 0) return nullptr;
+  auto* p = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(n), 1));
+  if (!p) ok = false;
+  return p;
+}
+
+// Checks that the record is self-consistent; returns its byte count or a
+// negative result code.
+int64_t CheckRecord(const aBitmap& bitmap) {
+  int64_t n = BitmapByteCount(bitmap.width, bitmap.height);
+  if (n < 0) return kBitmapBadSize;
+  if (n > 0 && !bitmap.pixels) return kBitmapInvalid;
+  return n;
+}
+
+int32_t WriteFile(const char* path, const uint8_t* header, const uint8_t* body, size_t bodyLength) {
+  FILE* f = std::fopen(path, "wb");
+  if (!f) return kBitmapCannotOpen;
+  bool ok = std::fwrite(header, 1, kBitmapHeaderSize, f) == kBitmapHeaderSize;
+  if (ok && bodyLength > 0) ok = std::fwrite(body, 1, bodyLength, f) == bodyLength;
+  if (std::fclose(f) != 0) ok = false;
+  return ok ? kBitmapOk : kBitmapCannotOpen;
+}
+
+// Separable running-sum box blur. Red, green and blue are summed as their
+// distance from white ("deficit") so that samples outside the picture (white)
+// contribute nothing; alpha is summed directly (outside alpha is 0). With
+// D = (2r+1)^2 the exact truncated means are then
+//   alpha = floor(sum / D),  colour = floor((255 D - deficit) / D) = 255 - ceil(deficit / D).
+// Sum must hold min(2r+1, w) * min(2r+1, h) * 255 and D.
+template <typename Sum>
+void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* columnSums, int32_t w,
+                int32_t h, int32_t r, Sum divisor) {
+  const size_t rowValues = static_cast<size_t>(w) * 4;
+  // Horizontal pass: rowSums[y][x][c] = sum over x' in [x - r, x + r] inside the row.
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* in = src + rowValues * static_cast<size_t>(y);
+    uint32_t* out = rowSums + rowValues * static_cast<size_t>(y);
+    uint32_t acc[4] = {0, 0, 0, 0};
+    const int32_t first = r < w - 1 ? r : w - 1;
+    for (int32_t x = 0; x <= first; ++x) {
+      acc[0] += 255u - in[4 * x];
+      acc[1] += 255u - in[4 * x + 1];
+      acc[2] += 255u - in[4 * x + 2];
+      acc[3] += in[4 * x + 3];
+    }
+    for (int32_t x = 0; x < w; ++x) {
+      uint32_t* o = out + 4 * static_cast<size_t>(x);
+      o[0] = acc[0];
+      o[1] = acc[1];
+      o[2] = acc[2];
+      o[3] = acc[3];
+      if (int64_t{x} + r + 1 < w) {
+        const uint8_t* p = in + 4 * static_cast<size_t>(x + r + 1);
+        acc[0] += 255u - p[0];
+        acc[1] += 255u - p[1];
+        acc[2] += 255u - p[2];
+        acc[3] += p[3];
+      }
+      if (int64_t{x} - r >= 0) {
+        const uint8_t* p = in + 4 * static_cast<size_t>(x - r);
+        acc[0] -= 255u - p[0];
+        acc[1] -= 255u - p[1];
+        acc[2] -= 255u - p[2];
+        acc[3] -= p[3];
+      }
+    }
+  }
+  // Vertical pass over the row sums, one window of rows for all columns at once.
+  for (size_t i = 0; i < rowValues; ++i) columnSums[i] = 0;
+  const int32_t firstRow = r < h - 1 ? r : h - 1;
+  for (int32_t y = 0; y <= firstRow; ++y) {
+    const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y);
+    for (size_t i = 0; i < rowValues; ++i) columnSums[i] += row[i];
+  }
+  for (int32_t y = 0; y < h; ++y) {
+    uint8_t* out = dst + rowValues * static_cast<size_t>(y);
+    for (size_t i = 0; i < rowValues; i += 4) {
+      for (size_t c = 0; c < 3; ++c) {
+        const Sum deficit = columnSums[i + c];
+        const Sum ceiling = deficit == 0 ? 0 : (deficit - 1) / divisor + 1;
+        out[i + c] = static_cast<uint8_t>(255 - ceiling);
+      }
+      out[i + 3] = static_cast<uint8_t>(columnSums[i + 3] / divisor);
+    }
+    if (int64_t{y} + r + 1 < h) {
+      const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y + r + 1);
+      for (size_t i = 0; i < rowValues; ++i) columnSums[i] += row[i];
+    }
+    if (int64_t{y} - r >= 0) {
+      const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y - r);
+      for (size_t i = 0; i < rowValues; ++i) columnSums[i] -= row[i];
+    }
+  }
+}
+
+}  // namespace
+
+aBitmap::aBitmap() : width(0), height(0), compression(0), reserved{0, 0, 0}, pixels(nullptr) {
+  std::memcpy(magic, kMagic, sizeof magic);
+}
+
+aBitmap::aBitmap(int32_t w, int32_t h) : aBitmap() {
+  int64_t n = BitmapByteCount(w, h);
+  if (n < 0) return;
+  bool ok;
+  pixels = AllocPixels(n, ok);
+  if (!ok) return;
+  width = w;
+  height = h;
+}
+
+aBitmap::~aBitmap() { std::free(pixels); }
+
+int64_t BitmapByteCount(int32_t width, int32_t height) {
+  if (width < 0 || height < 0 || width > kBitmapMaxSide || height > kBitmapMaxSide) return -1;
+  int64_t count = int64_t{width} * height;
+  if (count > kBitmapMaxPixels) return -1;
+  return count * 4;
+}
+
+int32_t LoadBitmapMemory(aBitmap& bitmap, const void* data, size_t length) {
+  if (!data || length < kBitmapHeaderSize) return kBitmapShort;
+  const auto* payload = static_cast<const uint8_t*>(data);
+  if (std::strncmp(reinterpret_cast<const char*>(payload), bitmap.magic, 8) != 0) {
+    return kBitmapBadMagic;
+  }
+
+  // The whole header is checked before the record changes.
+  const int32_t width = ReadI32(payload + 8);
+  const int32_t height = ReadI32(payload + 12);
+  const int32_t compression = ReadI32(payload + 16);
+  const int64_t n = BitmapByteCount(width, height);
+  if (n < 0) return kBitmapBadSize;
+  if (compression < 0 || compression > 1) return kBitmapBadCompression;
+  const size_t rest = length - kBitmapHeaderSize;
+  if (compression == 0 && static_cast<uint64_t>(rest) < static_cast<uint64_t>(n)) {
+    return kBitmapShort;
+  }
+  if (compression == 1 &&
+      static_cast<uint64_t>(n) > (static_cast<uint64_t>(rest) + 1) * kMaxInflateRatio) {
+    return kBitmapShort;
+  }
+
+  if (width != bitmap.width || height != bitmap.height) {
+    bool ok;
+    uint8_t* fresh = AllocPixels(n, ok);
+    if (!ok) return kBitmapNoMemory;
+    std::free(bitmap.pixels);
+    bitmap.pixels = fresh;
+    bitmap.width = width;
+    bitmap.height = height;
+  }
+  bitmap.compression = compression;
+  for (int i = 0; i < 3; ++i) bitmap.reserved[i] = ReadU32(payload + 20 + 4 * i);
+
+  const uint8_t* body = payload + kBitmapHeaderSize;
+  if (compression == 0) {
+    if (n > 0) std::memcpy(bitmap.pixels, body, static_cast<size_t>(n));
+    return kBitmapOk;
+  }
+
+  if (rest > ULONG_MAX) return kBitmapShort;
+  uLongf produced = static_cast<uLongf>(n);
+  // uncompress needs a writable target even for an empty picture.
+  Bytef spare = 0;
+  Bytef* target = bitmap.pixels ? bitmap.pixels : &spare;
+  switch (uncompress(target, &produced, body, static_cast<uLong>(rest))) {
+    case Z_OK:
+      return static_cast<int64_t>(produced) == n ? kBitmapOk : kBitmapWrongLength;
+    case Z_MEM_ERROR:
+      return kBitmapNoMemory;
+    case Z_BUF_ERROR:
+      return kBitmapShort;
+    default:
+      return kBitmapCorrupt;
+  }
+}
+
+int32_t LoadBitmapFile(aBitmap& bitmap, const char* path) {
+  FILE* f = path ? std::fopen(path, "rb") : nullptr;
+  if (!f) return kBitmapCannotOpen;
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fclose(f);
+    return kBitmapCannotOpen;
+  }
+  // The header alone says how much is needed; a file larger than any valid
+  // payload of the accepted sizes is refused before it is read.
+  const uint64_t largest = kBitmapHeaderSize + static_cast<uint64_t>(kBitmapMaxPixels) * 4 + 65536;
+  if (static_cast<uint64_t>(size) > largest) {
+    std::fclose(f);
+    return kBitmapBadSize;
+  }
+  auto* buffer = static_cast<uint8_t*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
+  if (!buffer) {
+    std::fclose(f);
+    return kBitmapNoMemory;
+  }
+  const size_t got = std::fread(buffer, 1, static_cast<size_t>(size), f);
+  std::fclose(f);
+  const int32_t result = LoadBitmapMemory(bitmap, buffer, got);
+  std::free(buffer);
+  return result;
+}
+
+int32_t SaveBitmapFile(aBitmap& bitmap, const char* path) {
+  bitmap.compression = 0;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  uint8_t header[kBitmapHeaderSize];
+  BuildHeader(bitmap, header);
+  return WriteFile(path, header, bitmap.pixels, static_cast<size_t>(n));
+}
+
+int32_t SaveBitmapFileCompressed(aBitmap& bitmap, const char* path) {
+  bitmap.compression = 1;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  // trunc(1.001 n) + 32 bytes: always above deflate's worst case for level 9.
+  const size_t capacity = static_cast<size_t>(n) + static_cast<size_t>(n) / 1000 + 32;
+  auto* packed = static_cast<uint8_t*>(std::malloc(capacity));
+  if (!packed) return kBitmapNoMemory;
+  uLongf packedLength = static_cast<uLongf>(capacity);
+  static const Bytef kNothing = 0;
+  const Bytef* source = bitmap.pixels ? bitmap.pixels : &kNothing;
+  int32_t result;
+  switch (compress2(packed, &packedLength, source, static_cast<uLong>(n), 9)) {
+    case Z_OK:
+      result = kBitmapOk;
+      break;
+    case Z_MEM_ERROR:
+      result = kBitmapNoMemory;
+      break;
+    case Z_BUF_ERROR:
+      result = kBitmapShort;
+      break;
+    default:
+      result = kBitmapStreamError;
+      break;
+  }
+  if (result == kBitmapOk) {
+    uint8_t header[kBitmapHeaderSize];
+    BuildHeader(bitmap, header);
+    result = WriteFile(path, header, packed, static_cast<size_t>(packedLength));
+  }
+  std::free(packed);
+  return result;
+}
+
+int32_t BlurBitmap(aBitmap& bitmap, int32_t radius) {
+  if (radius < 1) return kBitmapInvalid;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  if (n == 0) return kBitmapOk;
+  const int32_t w = bitmap.width;
+  const int32_t h = bitmap.height;
+  const size_t values = static_cast<size_t>(n);
+
+  bool ok;
+  uint8_t* blurred = AllocPixels(n, ok);
+  auto* rowSums = static_cast<uint32_t*>(std::malloc(values * sizeof(uint32_t)));
+  const uint64_t side = 2 * static_cast<uint64_t>(radius) + 1;
+  const uint64_t divisor = side * side;  // < 2^64 for every 32-bit radius
+  const uint64_t spanX = side < static_cast<uint64_t>(w) ? side : static_cast<uint64_t>(w);
+  const uint64_t spanY = side < static_cast<uint64_t>(h) ? side : static_cast<uint64_t>(h);
+  const bool narrow = divisor <= UINT32_MAX && spanX * spanY * 255 <= UINT32_MAX;
+  const size_t sumSize = narrow ? sizeof(uint32_t) : sizeof(uint64_t);
+  void* columnSums = std::malloc(static_cast<size_t>(w) * 4 * sumSize);
+  if (ok && rowSums && columnSums) {
+    if (narrow) {
+      BlurPasses<uint32_t>(bitmap.pixels, blurred, rowSums, static_cast<uint32_t*>(columnSums), w,
+                           h, radius, static_cast<uint32_t>(divisor));
+    } else {
+      BlurPasses<uint64_t>(bitmap.pixels, blurred, rowSums, static_cast<uint64_t*>(columnSums), w,
+                           h, radius, divisor);
+    }
+  }
+  std::free(rowSums);
+  std::free(columnSums);
+  if (!ok || !rowSums || !columnSums) {
+    std::free(blurred);
+    return kBitmapNoMemory;
+  }
+  std::free(bitmap.pixels);
+  bitmap.pixels = blurred;
+  return kBitmapOk;
+}
+
+int32_t ScaleBitmap(aBitmap& bitmap, float factor) {
+  if (!(factor > 0.0f)) return kBitmapInvalid;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  uint8_t table[256];
+  table[0] = 0;  // also for an infinite factor, where the product would be NaN
+  for (int v = 1; v < 256; ++v) {
+    const float product = factor * static_cast<float>(v);
+    table[v] = product >= 255.0f ? 255 : static_cast<uint8_t>(product);
+  }
+  for (int64_t i = 0; i < n; ++i) bitmap.pixels[i] = table[bitmap.pixels[i]];
+  return kBitmapOk;
+}
+
+int32_t PadBitmap(aBitmap& bitmap, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                  uint32_t colour) {
+  if (left < 0 || top < 0 || right < 0 || bottom < 0) return kBitmapInvalid;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  const int64_t newWidth = int64_t{left} + bitmap.width + right;
+  const int64_t newHeight = int64_t{top} + bitmap.height + bottom;
+  if (newWidth > kBitmapMaxSide || newHeight > kBitmapMaxSide) return kBitmapBadSize;
+  const int64_t count = BitmapByteCount(static_cast<int32_t>(newWidth), static_cast<int32_t>(newHeight));
+  if (count < 0) return kBitmapBadSize;
+  bool ok;
+  uint8_t* padded = AllocPixels(count, ok);
+  if (!ok) return kBitmapNoMemory;
+  const uint8_t fill[4] = {static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
+                           static_cast<uint8_t>(colour >> 16), static_cast<uint8_t>(colour >> 24)};
+  for (int64_t i = 0; i < count; i += 4) std::memcpy(padded + i, fill, 4);
+  const size_t oldRow = static_cast<size_t>(bitmap.width) * 4;
+  const size_t newRow = static_cast<size_t>(newWidth) * 4;
+  for (int32_t y = 0; y < bitmap.height && oldRow > 0; ++y) {
+    std::memcpy(padded + newRow * static_cast<size_t>(top + y) + static_cast<size_t>(left) * 4,
+                bitmap.pixels + oldRow * static_cast<size_t>(y), oldRow);
+  }
+  std::free(bitmap.pixels);
+  bitmap.pixels = padded;
+  bitmap.width = static_cast<int32_t>(newWidth);
+  bitmap.height = static_cast<int32_t>(newHeight);
+  return kBitmapOk;
+}

@@ -1,0 +1,7 @@
+# Rendering: image codec (portable) and its device conversions (Win32).
+list(APPEND KVS_CORE_SOURCES
+  ${KVS_ROOT}/src/render/bitmap.cpp)
+if(WIN32)
+  list(APPEND KVS_WIN32_SOURCES
+    ${KVS_ROOT}/src/render/win32/bitmap_win32.cpp)
+endif()
