@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine: a prefix of its own per build tree (created
+# on first use), the Wine that matches the program's architecture, and a virtual
+# display when none is set.
+#   KVS_WINE_ARCH  win32 | win64 (default: from the program's PE header)
+#   WINEPREFIX     the prefix to use (default: beside the program)
+set -euo pipefail
+exe=$1
+shift
+
+if [ -z "${KVS_WINE_ARCH:-}" ]; then
+  case "$(command -v file >/dev/null && file -b "$exe")" in
+    *x86-64*) KVS_WINE_ARCH=win64 ;;
+    *) KVS_WINE_ARCH=win32 ;;
+  esac
+fi
+if [ "$KVS_WINE_ARCH" = win64 ]; then
+  WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+else
+  WINE=$(command -v wine)
+fi
+export WINEARCH=$KVS_WINE_ARCH
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$(readlink -f "$exe")")/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# One prefix per tree, created once; tests running in parallel wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.kvs-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+    touch "$WINEPREFIX/.kvs-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24 +extension GLX" "$WINE" "$exe" "$@"
+fi
+exec "$WINE" "$exe" "$@"

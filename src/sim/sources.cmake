@@ -1,0 +1,3 @@
+list(APPEND KVS_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/random.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/path.cpp)

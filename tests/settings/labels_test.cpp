@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "settings/labels.h"
+#include "settings/settings.h"
+
+namespace {
+
+SettingsRecord Defaults() {
+    SettingsRecord s;
+    std::memset(&s, 0, sizeof s);
+    FillDefaultSettings(s);
+    return s;
+}
+
+std::string Label(uint32_t id, const SettingsRecord& s) {
+    char out[256];
+    EXPECT_GE(FormatSettingsLabel(out, sizeof out, id, s), 0) << id;
+    return out;
+}
+
+TEST(Labels, OrdinalSuffixRules) {
+    EXPECT_STREQ(OrdinalSuffix(0, kOrdinalRelease), "st");
+    EXPECT_STREQ(OrdinalSuffix(1, kOrdinalRelease), "nd");
+    EXPECT_STREQ(OrdinalSuffix(2, kOrdinalRelease), "th");
+    EXPECT_STREQ(OrdinalSuffix(1, kOrdinalCount), "st");
+    EXPECT_STREQ(OrdinalSuffix(2, kOrdinalCount), "nd");
+    EXPECT_STREQ(OrdinalSuffix(3, kOrdinalCount), "rd");
+    EXPECT_STREQ(OrdinalSuffix(11, kOrdinalCount), "th");
+    EXPECT_STREQ(OrdinalSuffix(0, kOrdinalLevel), "");
+    EXPECT_STREQ(OrdinalSuffix(3, kOrdinalLevel), "rd");
+}
+
+TEST(Labels, ValuesShownFromTheDefaults) {
+    const SettingsRecord s = Defaults();
+    EXPECT_EQ(Label(7301, s), "Speed: 20.0  ");
+    EXPECT_EQ(Label(7302, s), "Collumns: 80, Rows: 40");
+    EXPECT_EQ(Label(7303, s), "Every 2nd tick, up to 4 tracers can be released.");
+    EXPECT_EQ(Label(7304, s),
+              "Splash can occur every 10th release and up to 12 tracers can be released when this event happends.");
+    EXPECT_EQ(Label(7305, s), "Rotators occurance: 20% ");
+    EXPECT_EQ(Label(7306, s), "Length of streams: up to 60 characters, average: 40 characters.");
+    EXPECT_EQ(Label(7408, s), "Glowing tracers: 100%, tracer's glow intensity: 50%");
+    EXPECT_EQ(Label(7409, s), "Character-based blur: 1st level, Characters englow: 1.000");
+    EXPECT_EQ(Label(7416, s), "Characters size: 97%");
+    EXPECT_EQ(Label(7701, s), "Motion blur depth: 0 frames");
+    EXPECT_EQ(Label(7702, s), "Vertical layered blur: 0 level");
+    EXPECT_EQ(Label(7703, s), "Halo effect: 0.75");
+    EXPECT_EQ(Label(7708, s), "Radial diffuse: 0.30");
+    EXPECT_EQ(Label(6309, s), "Sizes: 1/3.00");
+}
+
+TEST(Labels, SuffixesFollowTheirValues) {
+    SettingsRecord s = Defaults();
+    s.releaseIntervalLog2 = 0;
+    s.releaseMaxTracers = 1;
+    EXPECT_EQ(Label(7303, s), "Every 1st tick, up to 1 tracers can be released.");
+    s.releaseIntervalLog2 = 7;
+    EXPECT_EQ(Label(7303, s), "Every 128th tick, up to 1 tracers can be released.");
+    s.charBlurLevel = 2;
+    s.charEnglow = 3.0f;
+    EXPECT_EQ(Label(7409, s), "Character-based blur: 2nd level, Characters englow: 3.000");
+    s.verticalBlurLevel = 3;
+    EXPECT_EQ(Label(7702, s), "Vertical layered blur: 3rd level");
+    s.halo = 255;
+    EXPECT_EQ(Label(7703, s), "Halo effect: 2.66");
+}
+
+TEST(Labels, IntervalLabels) {
+    char out[128];
+    FormatIntervalLabel(out, sizeof out, 7506, 0, 0);
+    EXPECT_STREQ(out, "Interval: 1 screen");
+    FormatIntervalLabel(out, sizeof out, 7506, 15, 0);
+    EXPECT_STREQ(out, "Interval: 16 screens");
+    // 255 is an ordinary value where there is no key-only meaning.
+    FormatIntervalLabel(out, sizeof out, 7506, 255, 0);
+    EXPECT_STREQ(out, "Interval: 256 screens");
+    // Deja vu's key-only value.
+    const int n = FormatIntervalLabel(out, sizeof out, 7506, 255, 6131);
+    EXPECT_STREQ(out, "Interval: 0 = only D key.");
+    EXPECT_EQ(n, static_cast<int>(std::strlen(out)));
+}
+
+TEST(Labels, UnknownLabelAndTinyBuffers) {
+    const SettingsRecord s = Defaults();
+    char out[8] = "xxxxxxx";
+    EXPECT_EQ(FormatSettingsLabel(out, sizeof out, 1234, s), -1);
+    EXPECT_STREQ(out, "");
+    EXPECT_EQ(FormatSettingsLabel(out, sizeof out, 7302, s), 7);
+    EXPECT_STREQ(out, "Collumn");
+}
+
+}  // namespace

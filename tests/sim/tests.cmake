@@ -1,0 +1,3 @@
+list(APPEND KVS_NATIVE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/random_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/path_test.cpp)
