@@ -1,0 +1,72 @@
+// The code grid (`__buffer`): one per display, a per-frame draw list of
+// columns x rows cells, each holding up to 32 layers (a texture with a colour and
+// a quad selector). The simulation and the running effect push layers; the
+// renderer draws every layer of every used cell in push order.
+//
+// Clearing is proportional to the cells touched since the previous clear: every
+// cell that received a layer is remembered once in a fixed-capacity list, and a
+// clear resets exactly those cells. The used flag and layer count of every cell
+// always read as if the whole grid had been zero-filled; the layer payload past a
+// cell's count may hold stale values, which no operation ever returns.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kMaxDisplays = 16;
+constexpr uint32_t kMaxCellLayers = 32;
+
+struct CellLayer {
+    uint32_t texture;
+    float red, green, blue;
+    uint32_t quad;  // 0 = glyph quad, 1 = large glyph quad
+};
+
+struct GridCell {
+    uint8_t used;         // 1 = the cell has layers this frame
+    uint32_t layerCount;  // valid layers, 1..32 while used
+    CellLayer layers[kMaxCellLayers];
+};
+
+struct __buffer {
+    uint32_t width;    // columns
+    uint32_t height;   // rows
+    GridCell* cells;   // width x height, row-major (row * width + column)
+    // Cells pushed into since the last clear, each listed once (capacity width x height).
+    uint32_t* touched;
+    uint32_t touchedCount;
+};
+
+// The per-display grid table, indexed by display number; filled by the renderer
+// set-up (or AllocCodeGrids for headless runs).
+extern __buffer codeGrids[kMaxDisplays];
+
+// Allocates a columns x rows grid (zero-filled: every cell unused). A grid that
+// already holds cells is released first. Non-positive sizes give an empty grid on
+// which every coordinate is out of range. An allocation failure is fatal (9103).
+// Returns 0.
+int AllocCodeGrid(__buffer& grid, int columns, int rows);
+// Releases the grid's cells (tests and tools; the saver keeps its grids for life).
+void FreeCodeGrid(__buffer& grid);
+
+// Allocates grids 0..count-1 of the table at the given size; grids above are released.
+void AllocCodeGrids(int count, int columns, int rows);
+void FreeCodeGrids();
+// ClearCodeGrid on grids 0..count-1 of the table.
+void ClearCodeGrids(int count);
+
+void ClearCodeGrid(__buffer& grid);
+int PushCellLayer(__buffer& grid, uint32_t column, uint32_t row, uint32_t texture, float red, float green,
+                  float blue, uint32_t quad);
+int IsCellUsed(const __buffer& grid, uint32_t column, uint32_t row);
+int ClearCell(__buffer& grid, uint32_t column, uint32_t row);
+int PopCellLayer(__buffer& grid, uint32_t column, uint32_t row);
+uint32_t GetCellLayerCount(const __buffer& grid, uint32_t column, uint32_t row);
+uint32_t GetCellLayer(const __buffer& grid, uint32_t column, uint32_t row, uint32_t index, uint32_t* texture,
+                      float* red, float* green, float* blue, uint32_t* quad);
+int SetCellLayer(__buffer& grid, uint32_t column, uint32_t row, uint32_t index, uint32_t texture, float red,
+                 float green, float blue, uint32_t quad);
+
+// Statistics over the cells touched since the last clear: cells currently used and
+// the sum of their layer counts.
+uint32_t CountUsedCells(const __buffer& grid);
+uint32_t CountUsedLayers(const __buffer& grid);

@@ -1,0 +1,7 @@
+#include "sound/sound.h"
+
+// Silent until the sound library binding is in place.
+void SetAmbientVolume(int) {}
+void SetAmbientPan(int) {}
+void PlayLetterPlaced(int) {}
+void PlayLetterFlash(int) {}
