@@ -1,9 +1,9 @@
-# mingw-w64, 64-bit Windows (runs the Wine tests where 32-bit user code cannot run).
+# mingw-w64 (posix thread model, linked statically), 64-bit Windows (runs the Wine tests where 32-bit user code cannot run).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KVS_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KVS_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${KVS_TRIPLET}-g++)
+set(CMAKE_C_COMPILER ${KVS_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KVS_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${KVS_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KVS_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

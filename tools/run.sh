@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the screensaver and runs it under Wine. Arguments pass through to it
+# (default /s). On a machine without a display it runs on a virtual one for a few
+# seconds and saves screenshots under out/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/wine-env.sh
+tools/setup.sh
+
+jobs=${KVS_JOBS:-2}
+tree=$(kvs_runnable_tree)
+cmake --preset win32 >/dev/null && cmake --build build/win32 -j"$jobs"
+if [ "$tree" != win32 ]; then
+  cmake --preset "$tree" >/dev/null && cmake --build "build/$tree" -j"$jobs"
+fi
+scr="build/$tree/TheKorvanSelwyth.scr"
+[ $# -gt 0 ] || set -- /s
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec cmake/wine-run.sh "$scr" "$@"
+fi
+
+# Headless: a virtual display, a few seconds of the saver, screenshots.
+seconds=${KVS_RUN_SECONDS:-8}
+kvs_ensure_display "${KVS_RUN_SCREEN:-1024x768x24}"
+mkdir -p out
+WINEPREFIX="$PWD/build/$tree/wineprefix" cmake/wine-run.sh "$scr" "$@" &
+pid=$!
+shots=0
+for t in $(seq 1 "$seconds"); do
+  sleep 1
+  kill -0 "$pid" 2>/dev/null || break
+  if [ $((t % 2)) -eq 0 ]; then
+    xwd -root -silent | convert xwd:- "out/screen-${t}s.png" && shots=$((shots + 1))
+  fi
+done
+if kill -0 "$pid" 2>/dev/null; then
+  xdotool key Escape 2>/dev/null || true
+  sleep 2
+  kill "$pid" 2>/dev/null || true
+fi
+status=0
+wait "$pid" || status=$?
+echo "run: exit status $status, $shots screenshot(s) in out/"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds every tree and runs every test: the portable core natively under
+# AddressSanitizer and UBSan, then the Win32 layer and the screensaver under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/wine-env.sh
+tools/setup.sh
+
+jobs=${KVS_JOBS:-2}
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build "build/$1" -j"$jobs"
+}
+build native
+build win32
+tree=$(kvs_runnable_tree)
+[ "$tree" = win32 ] || build "$tree"
+
+# One CTest run over both trees, so that one summary closes the run.
+mkdir -p build/all
+cat > build/all/CTestTestfile.cmake <<CTEST
+subdirs("$PWD/build/native" "$PWD/build/$tree")
+CTEST
+
+kvs_ensure_display 1280x1024x24
+ctest --test-dir build/all --output-on-failure -j"$jobs" "$@"
