@@ -3,3 +3,4 @@ list(APPEND KVS_NATIVE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/labels_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strings_test.cpp)
 kvs_add_wine_test(kvs_strings_wine_test ${CMAKE_CURRENT_LIST_DIR}/win32/strings_wine_test.cpp)
+list(APPEND KVS_NATIVE_TEST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/presetfile_test.cpp)

@@ -1,0 +1,366 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "settings/presetfile.h"
+#include "settings/settings.h"
+
+namespace {
+
+std::vector<uint8_t> DefaultImage() {
+    SettingsRecord s;
+    std::memset(&s, 0, sizeof s);
+    FillDefaultSettings(s);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(&s);
+    return std::vector<uint8_t>(p, p + sizeof s);
+}
+
+std::vector<uint8_t> FileImage(const std::vector<uint8_t>& record) {
+    std::vector<uint8_t> out(kPresetHeaderSize + record.size());
+    const int n = WritePresetImage(record.data(), static_cast<uint32_t>(record.size()), out.data(), out.size());
+    EXPECT_EQ(n, static_cast<int>(out.size()));
+    return out;
+}
+
+void PutU32(std::vector<uint8_t>& image, size_t offset, uint32_t v) {
+    for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void PutF32(std::vector<uint8_t>& image, size_t offset, float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    PutU32(image, offset, bits);
+}
+
+// Reads `image` both from memory and through a stream; both must agree.
+struct ReadBoth {
+    int memoryResult;
+    int streamResult;
+    PresetFileInfo memoryInfo;
+    PresetFileInfo streamInfo;
+    std::vector<uint8_t> memoryRecord;
+    std::vector<uint8_t> streamRecord;
+};
+
+ReadBoth Read(const std::vector<uint8_t>& image, int capacity, uint8_t fill = 0xAB) {
+    ReadBoth r;
+    r.memoryRecord.assign(static_cast<size_t>(capacity), fill);
+    r.streamRecord.assign(static_cast<size_t>(capacity), fill);
+    r.memoryResult = ReadPresetImage(image.data(), image.size(), r.memoryRecord.data(), capacity, &r.memoryInfo);
+    std::FILE* f = std::tmpfile();
+    EXPECT_NE(f, nullptr);
+    if (!image.empty()) {
+        EXPECT_EQ(std::fwrite(image.data(), 1, image.size(), f), image.size());
+    }
+    std::rewind(f);
+    r.streamResult = ReadPresetStream(f, r.streamRecord.data(), capacity, &r.streamInfo);
+    std::fclose(f);
+    EXPECT_EQ(r.memoryResult, r.streamResult);
+    EXPECT_EQ(r.memoryInfo.declaredSize, r.streamInfo.declaredSize);
+    EXPECT_EQ(r.memoryInfo.recordSize, r.streamInfo.recordSize);
+    EXPECT_EQ(r.memoryRecord, r.streamRecord);
+    return r;
+}
+
+TEST(PresetFile, DefaultPresetIs770BytesWithTheDocumentedHeader) {
+    const std::vector<uint8_t> record = DefaultImage();
+    const std::vector<uint8_t> image = FileImage(record);
+    ASSERT_EQ(image.size(), 770u);
+    EXPECT_EQ(0, std::memcmp(image.data(), "The Korvan Selwyth Screensaver Preset", 37));
+    EXPECT_EQ(image[37], 0);
+    const uint8_t tail[16] = {0x71, 0x3D, 0x0A, 0x3F, 0xCC, 0x02, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(image.data() + 38, tail, sizeof tail));
+    EXPECT_EQ(0, std::memcmp(image.data() + 54, record.data(), record.size()));
+
+    const ReadBoth r = Read(image, kSettingsRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileOk);
+    EXPECT_EQ(r.memoryInfo.version, kProgramVersion);
+    EXPECT_EQ(r.memoryInfo.declaredSize, 716u);
+    EXPECT_EQ(r.memoryInfo.recordSize, 716);
+    EXPECT_EQ(r.memoryRecord, record);
+}
+
+TEST(PresetFile, FileRoundTripAndMissingFile) {
+    const std::vector<uint8_t> record = DefaultImage();
+    const std::string path = ::testing::TempDir() + "kvs_presetfile_roundtrip.kvs";
+    ASSERT_EQ(WritePresetFile(path.c_str(), record.data(), static_cast<uint32_t>(record.size())), 0);
+
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    EXPECT_EQ(std::ftell(f), 770);
+    std::fclose(f);
+
+    std::vector<uint8_t> back(kPresetMaxRecordSize, 0);
+    PresetFileInfo info;
+    EXPECT_EQ(ReadPresetFile(path.c_str(), back.data(), kPresetMaxRecordSize, &info), kPresetFileOk);
+    EXPECT_EQ(info.recordSize, 716);
+    EXPECT_EQ(0, std::memcmp(back.data(), record.data(), record.size()));
+    std::remove(path.c_str());
+
+    EXPECT_EQ(ReadPresetFile(path.c_str(), back.data(), kPresetMaxRecordSize, &info), kPresetFileCannotOpen);
+    EXPECT_EQ(info.recordSize, 0);
+    EXPECT_EQ(ReadPresetFile("", back.data(), kPresetMaxRecordSize, &info), kPresetFileCannotOpen);
+    EXPECT_EQ(ReadPresetFile(nullptr, back.data(), kPresetMaxRecordSize, &info), kPresetFileCannotOpen);
+    EXPECT_EQ(ReadPresetStream(nullptr, back.data(), kPresetMaxRecordSize, &info), kPresetFileCannotOpen);
+    EXPECT_EQ(WritePresetFile((::testing::TempDir() + "no/such/dir/x.kvs").c_str(), record.data(), 716), -1);
+}
+
+TEST(PresetFile, OtherVersionsAndSizesAreReadAndFlagged) {
+    std::vector<uint8_t> record(600);
+    for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(i * 7);
+    std::vector<uint8_t> image = FileImage(record);
+    PutF32(image, kPresetVersionOffset, 0.5f);
+
+    ReadBoth r = Read(image, kSettingsRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileVersionDiffers | kPresetFileSizeDiffers);
+    EXPECT_EQ(r.memoryInfo.version, 0.5f);
+    EXPECT_EQ(r.memoryInfo.declaredSize, 600u);
+    EXPECT_EQ(r.memoryInfo.recordSize, 600);
+    EXPECT_EQ(0, std::memcmp(r.memoryRecord.data(), record.data(), 600));
+    for (size_t i = 600; i < 716; ++i) EXPECT_EQ(r.memoryRecord[i], 0xAB) << "byte " << i << " was never in the file";
+
+    // Only the version differs.
+    std::vector<uint8_t> full = FileImage(DefaultImage());
+    PutF32(full, kPresetVersionOffset, 0.53f);
+    EXPECT_EQ(Read(full, kSettingsRecordSize).memoryResult, kPresetFileVersionDiffers);
+    // Only the size differs (a record part of 0 bytes is a valid, if useless, file).
+    std::vector<uint8_t> empty = FileImage({});
+    EXPECT_EQ(Read(empty, kSettingsRecordSize).memoryResult, kPresetFileSizeDiffers);
+    // Reserved header words are skipped whatever they hold; bytes after the record are ignored.
+    PutU32(full, 46, 0xDEADBEEF);
+    PutU32(full, 50, 0x12345678);
+    PutF32(full, kPresetVersionOffset, kProgramVersion);
+    full.push_back(0x55);
+    r = Read(full, kSettingsRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileOk);
+    EXPECT_EQ(r.memoryRecord, DefaultImage());
+}
+
+TEST(PresetFile, WrongMagicAndShortHeadersAreRefused) {
+    const std::vector<uint8_t> good = FileImage(DefaultImage());
+    std::vector<uint8_t> wrongLetter = good;
+    wrongLetter[4] = 'k';
+    std::vector<uint8_t> noTerminator = good;
+    noTerminator[37] = '!';
+    const std::vector<uint8_t> magicOnlyCut(good.begin(), good.begin() + 37);
+    const std::vector<uint8_t> nothing;
+    const std::vector<uint8_t>* images[] = {&wrongLetter, &noTerminator, &magicOnlyCut, &nothing};
+    for (const std::vector<uint8_t>* image : images) {
+        const ReadBoth r = Read(*image, kSettingsRecordSize);
+        EXPECT_EQ(r.memoryResult, kPresetFileBadMagic);
+        EXPECT_EQ(r.memoryInfo.recordSize, 0);
+        EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
+    }
+    for (size_t cut : {38u, 41u, 45u, 53u}) {
+        const std::vector<uint8_t> image(good.begin(), good.begin() + cut);
+        const ReadBoth r = Read(image, kSettingsRecordSize);
+        EXPECT_EQ(r.memoryResult, kPresetFileShort) << cut;
+        EXPECT_EQ(r.memoryInfo.declaredSize, 0u);
+        EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
+    }
+}
+
+// A declared size larger than the buffer must not overrun it, and a record part cut
+// short must not leave bytes in the buffer that were never in the file.
+TEST(PresetFile, OversizedAndTruncatedRecordsLeaveTheBufferAlone) {
+    std::vector<uint8_t> image = FileImage(DefaultImage());
+    PutU32(image, kPresetSizeOffset, 800);
+    image.resize(kPresetHeaderSize + 800, 0x11);
+    ReadBoth r = Read(image, kSettingsRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileTooLarge);
+    EXPECT_EQ(r.memoryInfo.declaredSize, 800u);
+    EXPECT_EQ(r.memoryInfo.recordSize, 0);
+    EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
+    // The same file fits a larger buffer.
+    EXPECT_EQ(Read(image, kPresetMaxRecordSize).memoryResult, kPresetFileSizeDiffers);
+
+    for (uint32_t declared : {32769u, 40000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        PutU32(image, kPresetSizeOffset, declared);
+        r = Read(image, kPresetMaxRecordSize);
+        EXPECT_EQ(r.memoryResult, kPresetFileTooLarge) << declared;
+        EXPECT_EQ(r.memoryInfo.declaredSize, declared);
+    }
+
+    std::vector<uint8_t> cut = FileImage(DefaultImage());
+    cut.resize(kPresetHeaderSize + 500);
+    r = Read(cut, kSettingsRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileShort);
+    EXPECT_EQ(r.memoryInfo.declaredSize, 716u);
+    EXPECT_EQ(r.memoryInfo.recordSize, 0);
+    EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
+
+    // Exactly the largest accepted record part.
+    std::vector<uint8_t> big(kPresetMaxRecordSize, 0x5A);
+    r = Read(FileImage(big), kPresetMaxRecordSize);
+    EXPECT_EQ(r.memoryResult, kPresetFileSizeDiffers);
+    EXPECT_EQ(r.memoryRecord, big);
+}
+
+TEST(PresetFile, WriterRefusesTooSmallOutput) {
+    const std::vector<uint8_t> record = DefaultImage();
+    std::vector<uint8_t> out(769);
+    EXPECT_EQ(WritePresetImage(record.data(), 716, out.data(), out.size()), -1);
+    EXPECT_EQ(WritePresetImage(nullptr, 716, out.data(), out.size()), -1);
+    EXPECT_EQ(WritePresetImage(nullptr, 0, out.data(), out.size()), kPresetHeaderSize);
+}
+
+TEST(PresetNames, ImportProposesTheFileNameWithoutItsExtension) {
+    struct Case {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"C:\\a\\b\\my look.kvs", "my look"},
+        {"look.kvs", "look"},
+        {"x.kv", "x.kv"},
+        {"a\\b", "a\\b"},           // below 5 characters nothing is cut
+        {"", ""},
+        {"abcde", "a"},
+        {"/home/u/rain.kvs", "rain"},
+        {"C:rain.kvs", "rain"},
+        {"\\\\server\\share\\dir.v2\\names", "n"},   // the last 4 characters go whatever they are
+        {"C:\\dir\\.kvs", ""},
+        {"look.preset", "look.pr"},
+    };
+    for (const Case& c : cases) {
+        char out[kPresetNameCapacity];
+        ProposePresetName(c.path, out, sizeof out);
+        EXPECT_STREQ(out, c.name) << c.path;
+    }
+    char out[kPresetNameCapacity];
+    ProposePresetName(nullptr, out, sizeof out);
+    EXPECT_STREQ(out, "");
+}
+
+TEST(PresetNames, ExportReplacesCharactersFileNamesCannotHold) {
+    char out[kPresetNameCapacity];
+    ProposeExportFileName("a/b", out, sizeof out);
+    EXPECT_STREQ(out, "a_b");
+    ProposeExportFileName("|:/\\*?<>\"'", out, sizeof out);
+    EXPECT_STREQ(out, "__________");
+    ProposeExportFileName("Default preset (2) - green.v1", out, sizeof out);
+    EXPECT_STREQ(out, "Default preset (2) - green.v1");
+}
+
+TEST(PresetNames, QuotedPathsLoseTheirQuotes) {
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"\"C:\\my dir\\look.kvs\"", "C:\\my dir\\look.kvs"},
+        {"\"C:\\look.kvs\" ", "C:\\look.kvs"},
+        {"\"C:\\look.kvs", "C:\\look.kvs"},
+        {"\"a\"b\"", "a\"b"},
+        {"C:\\look.kvs", "C:\\look.kvs"},
+        {"\"", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        char out[kPresetNameCapacity];
+        UnquotePresetPath(c.in, out, sizeof out);
+        EXPECT_STREQ(out, c.out) << c.in;
+    }
+}
+
+TEST(PresetNames, LongInputsAreCutToTheBuffer) {
+    const std::string longName(5000, 'n');
+    std::vector<char> out(kPresetNameCapacity, 'x');
+    ProposeExportFileName(longName.c_str(), out.data(), kPresetNameCapacity);
+    EXPECT_EQ(std::strlen(out.data()), 2047u);
+    const std::string longPath = "C:\\" + longName + ".kvs";
+    ProposePresetName(longPath.c_str(), out.data(), kPresetNameCapacity);
+    EXPECT_EQ(std::string(out.data()), longName.substr(0, 2047));
+    UnquotePresetPath(("\"" + longPath + "\"").c_str(), out.data(), kPresetNameCapacity);
+    EXPECT_EQ(std::strlen(out.data()), 2047u);
+
+    char tiny[4];
+    ProposePresetName("C:\\abcdef.kvs", tiny, sizeof tiny);
+    EXPECT_STREQ(tiny, "abc");
+    ProposeExportFileName("a/b/c/d", tiny, sizeof tiny);
+    EXPECT_STREQ(tiny, "a_b");
+    char one[1] = {'z'};
+    UnquotePresetPath("\"abc\"", one, 1);
+    EXPECT_EQ(one[0], '\0');
+}
+
+// Random and mutated files with a fixed seed: every result is one of the listed
+// codes, the buffer is written only on success and never past the declared size
+// (the buffers are exactly `capacity` long, so the sanitizer sees any overrun).
+TEST(PresetFileFuzz, RandomFilesNeverOverrunOrStoreUnreadBytes) {
+    std::mt19937 rng(20240601u);
+    const std::vector<uint8_t> valid = FileImage(DefaultImage());
+    const int capacities[] = {0, 1, 600, 716, 717, 4096, kPresetMaxRecordSize};
+    int seen[8] = {};
+    for (int iteration = 0; iteration < 6000; ++iteration) {
+        std::vector<uint8_t> image;
+        switch (rng() % 4) {
+            case 0: {  // noise
+                image.resize(rng() % 900);
+                for (auto& b : image) b = static_cast<uint8_t>(rng());
+                break;
+            }
+            case 1: {  // a valid header with a random size and random length
+                image.assign(valid.begin(), valid.begin() + kPresetHeaderSize);
+                const uint32_t declared = (rng() % 3 == 0) ? static_cast<uint32_t>(rng()) : rng() % 1200;
+                PutU32(image, kPresetSizeOffset, declared);
+                if (rng() % 2) PutF32(image, kPresetVersionOffset, static_cast<float>(rng() % 100) / 100.0f);
+                image.resize(kPresetHeaderSize + rng() % 1300);
+                for (size_t i = kPresetHeaderSize; i < image.size(); ++i) image[i] = static_cast<uint8_t>(rng());
+                break;
+            }
+            case 2: {  // a valid file, truncated
+                image.assign(valid.begin(), valid.begin() + rng() % (valid.size() + 1));
+                break;
+            }
+            default: {  // a valid file with flipped bits
+                image = valid;
+                for (int flips = 1 + rng() % 4; flips > 0; --flips) {
+                    image[rng() % image.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                }
+                break;
+            }
+        }
+        const int capacity = capacities[rng() % (sizeof capacities / sizeof capacities[0])];
+        std::vector<uint8_t> record(static_cast<size_t>(capacity), 0xC3);
+        PresetFileInfo info;
+        const int result = ReadPresetImage(image.data(), image.size(), record.data(), capacity, &info);
+        ASSERT_GE(result, -4);
+        ASSERT_LE(result, 3);
+        ASSERT_NE(result, kPresetFileCannotOpen);
+        ++seen[result + 4];
+        if (result < 0) {
+            ASSERT_EQ(info.recordSize, 0);
+            ASSERT_EQ(record, std::vector<uint8_t>(static_cast<size_t>(capacity), 0xC3));
+            if (result == kPresetFileTooLarge) {
+                ASSERT_TRUE(info.declaredSize > static_cast<uint32_t>(capacity) || info.declaredSize > 32768u);
+            }
+            continue;
+        }
+        ASSERT_EQ(static_cast<uint32_t>(info.recordSize), info.declaredSize);
+        ASSERT_LE(info.recordSize, capacity);
+        ASSERT_GE(image.size(), static_cast<size_t>(kPresetHeaderSize + info.recordSize));
+        ASSERT_TRUE(std::equal(record.begin(), record.begin() + info.recordSize, image.begin() + kPresetHeaderSize));
+        for (int i = info.recordSize; i < capacity; ++i) ASSERT_EQ(record[i], 0xC3);
+        ASSERT_EQ((result & kPresetFileVersionDiffers) != 0, info.version != kProgramVersion);
+        ASSERT_EQ((result & kPresetFileSizeDiffers) != 0, info.declaredSize != 716u);
+        if (iteration % 16 == 0) {  // the stream reader agrees
+            const ReadBoth both = Read(image, capacity, 0xC3);
+            ASSERT_EQ(both.streamResult, result);
+            ASSERT_EQ(both.streamRecord, record);
+        }
+    }
+    // The generator reached every outcome.
+    const int outcomes[] = {kPresetFileBadMagic, kPresetFileShort, kPresetFileTooLarge, kPresetFileOk,
+                            kPresetFileVersionDiffers, kPresetFileSizeDiffers,
+                            kPresetFileVersionDiffers | kPresetFileSizeDiffers};
+    for (int code : outcomes) {
+        EXPECT_GT(seen[code + 4], 0) << "result " << code << " never produced";
+    }
+}
+
+}  // namespace
