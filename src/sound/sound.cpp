@@ -5,3 +5,5 @@ void SetAmbientVolume(int) {}
 void SetAmbientPan(int) {}
 void PlayLetterPlaced(int) {}
 void PlayLetterFlash(int) {}
+void InitSound(void*) {}
+void ShutdownSound() {}

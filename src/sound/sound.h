@@ -10,3 +10,9 @@ void SetAmbientPan(int pan);
 void PlayLetterPlaced(int column);
 // A placed letter in `column` started to flash.
 void PlayLetterFlash(int column);
+
+// Binds the sound library and starts the ambient loop when sound is enabled;
+// `window` is the window the library attaches to (an HWND on Windows).
+void InitSound(void* window);
+// Stops every sound and unbinds the library; nothing when sound is off.
+void ShutdownSound();
