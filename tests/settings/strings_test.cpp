@@ -37,6 +37,8 @@ TEST(StringTable, KnownTextsAndLimits) {
     EXPECT_STREQ(GetString(9002), "FPS: %04d; MOUSE: %d; TRACERS: %d");
     EXPECT_EQ(std::strlen(GetString(9304)), 224u);
     EXPECT_NE(std::strstr(GetString(9304), "(%3.2f)"), nullptr);
+    // Windows-1252 bytes pass through the table unchanged (the multiplication sign).
+    EXPECT_STREQ(GetString(7102), "Characters number (%d \xD7 %d): ");
     // An id in neither table is an empty string, never null.
     const char* missing = GetString(4242);
     ASSERT_NE(missing, nullptr);
