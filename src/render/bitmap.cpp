@@ -349,7 +349,9 @@ int32_t ScaleBitmap(aBitmap& bitmap, float factor) {
   uint8_t table[256];
   table[0] = 0;  // also for an infinite factor, where the product would be NaN
   for (int v = 1; v < 256; ++v) {
-    const float product = factor * static_cast<float>(v);
+    // Stored as a float so that x87 builds truncate the same single-precision
+    // product as everyone else, not an extended-precision one.
+    volatile float product = factor * static_cast<float>(v);
     table[v] = product >= 255.0f ? 255 : static_cast<uint8_t>(product);
   }
   for (int64_t i = 0; i < n; ++i) bitmap.pixels[i] = table[bitmap.pixels[i]];
