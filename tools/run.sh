@@ -14,6 +14,8 @@ if [ "$tree" != win32 ]; then
   cmake --preset "$tree" >/dev/null && cmake --build "build/$tree" -j"$jobs"
 fi
 scr="build/$tree/TheKorvanSelwyth.scr"
+mkdir -p out
+build/win32/host-tools/tools/artgen/kvs_artgen --contact-sheet out/artwork.png || true
 [ $# -gt 0 ] || set -- /s
 
 if [ -n "${DISPLAY:-}" ]; then
