@@ -5,3 +5,13 @@ if(WIN32)
   list(APPEND KVS_WIN32_SOURCES
     ${KVS_ROOT}/src/render/win32/bitmap_win32.cpp)
 endif()
+# Renderer: geometry and extension registry (portable), set-up and frame
+# composition (GL, no Windows headers); the WGL context (Win32).
+list(APPEND KVS_CORE_SOURCES
+  ${KVS_ROOT}/src/render/geometry.cpp
+  ${KVS_ROOT}/src/render/extensions.cpp
+  ${KVS_ROOT}/src/render/render.cpp)
+if(WIN32)
+  list(APPEND KVS_WIN32_SOURCES
+    ${KVS_ROOT}/src/render/win32/glcontext.cpp)
+endif()

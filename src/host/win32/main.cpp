@@ -1,12 +1,11 @@
 // Entry point of the screensaver.
 #include <windows.h>
 
-#include "settings/settings.h"
+#include "host/win32/app.h"
 #include "settings/win32/platform_strings.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     InstallWin32StringLoader(instance);
     InstallWin32FatalReport();
-    SetDefaultSettings();
-    return 0;
+    return RunScreensaver(instance, commandLine);
 }

@@ -1,0 +1,49 @@
+// Diagnostics for tests and measurements, off unless the environment asks:
+//   KVS_TRACE=<file>        append a timing and state log to the file
+//   KVS_TEST_SEED=<n>       seed the rain with n instead of the tick count
+//   KVS_TEST_FRAME_MS=<n>   simulate every frame as n ms long (pacing stays real)
+//   KVS_TEST_HOLD_FRAMES=<n> after n frames keep showing the same code grids
+//                            (no more simulation), so a picture can be compared
+// Portable; nothing here allocates after ReadDiagnosticsOptions.
+#pragma once
+
+#include <cstdint>
+
+struct DiagnosticsOptions {
+    char tracePath[512];  // empty: no trace
+    bool fixedSeed;
+    uint32_t seed;
+    bool fixedFrameMs;
+    int32_t frameMs;
+    int32_t holdAfterFrames;  // 0: never hold
+};
+
+extern DiagnosticsOptions diagnostics;
+
+// Reads the environment once, at start-up.
+void ReadDiagnosticsOptions();
+
+bool TraceEnabled();
+// Appends one formatted line (a newline is added) to the trace file.
+void TraceLine(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Microseconds of a monotonic clock.
+uint64_t MonotonicMicros();
+
+// Per-frame timing, summarised in the trace about once a second and at the end.
+struct FrameTiming {
+    uint64_t simulationUs;  // grid clears, simulation and effect steps
+    uint64_t renderUs;      // RenderFrame: grid walk and GL command submission
+    uint64_t presentUs;     // counter line, flush and buffer swap
+    uint64_t frameUs;       // the whole tick without its pacing sleep
+    uint32_t layers;        // cell layers drawn
+};
+void RecordFrameTiming(const FrameTiming& timing);
+// Writes the summary of every frame recorded so far.
+void TraceTimingSummary(const char* label);
+// Frames recorded so far.
+uint64_t RecordedFrames();

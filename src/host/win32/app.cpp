@@ -1,0 +1,342 @@
+#include "host/win32/app.h"
+
+#include <commctrl.h>
+
+#include "effects/effects.h"
+#include "host/cmdline.h"
+#include "host/diagnostics.h"
+#include "host/display_layout.h"
+#include "host/saver_input.h"
+#include "host/win32/displays.h"
+#include "host/win32/saver_window.h"
+#include "host/win32/setup_frame.h"
+#include "render/win32/bitmap_win32.h"
+#include "render/win32/glcontext.h"
+#include "settings/settings.h"
+#include "settings/strings.h"
+#include "settings/win32/storage.h"
+#include "sim/eval.h"
+#include "sound/sound.h"
+
+// Effect modules and the preset import join here as they become available.
+#if __has_include("effects/dejavu.h")
+#include "effects/dejavu.h"
+#define KVS_HAVE_DEJAVU 1
+#endif
+#if __has_include("effects/bursts.h")
+#include "effects/bursts.h"
+#define KVS_HAVE_BURSTS 1
+#endif
+#if __has_include("effects/smallb.h")
+#include "effects/smallb.h"
+#define KVS_HAVE_SMALLB 1
+#endif
+#if __has_include("effects/drops.h")
+#include "effects/drops.h"
+#define KVS_HAVE_DROPS 1
+#endif
+#if __has_include("effects/lightning.h")
+#include "effects/lightning.h"
+#define KVS_HAVE_LIGHTNING 1
+#endif
+#if __has_include("effects/crash.h")
+#include "effects/crash.h"
+#define KVS_HAVE_CRASH 1
+#endif
+#if __has_include("effects/superman.h")
+#include "effects/superman.h"
+#define KVS_HAVE_SUPERMAN 1
+#endif
+#if __has_include("settings/win32/presets.h")
+#include "settings/win32/presets.h"
+#define KVS_HAVE_PRESETS 1
+#endif
+
+uint32_t startTick = 0;
+HINSTANCE appInstance = nullptr;
+HWND saverWindow = nullptr;
+HWND settingsWindow = nullptr;
+HWND fadeOverlay = nullptr;
+
+namespace {
+
+constexpr uint32_t kInvalidOption = 1001;
+constexpr DWORD kCommonControlClasses = 0x4FF;
+constexpr DWORD kIdlePriority = 0x40;
+
+uint32_t g_fixedSeedValue = 0;
+uint32_t FixedSeedClock() { return g_fixedSeedValue; }
+uint32_t TickCountClock() { return GetTickCount(); }
+
+int32_t LoadProgramBitmap(aBitmap& bitmap, int id) { return LoadBitmapResource(bitmap, id, nullptr); }
+
+void InitEffects() {
+    ResetEffectModules();
+#ifdef KVS_HAVE_DEJAVU
+    InitDejaVuModule();
+#endif
+#ifdef KVS_HAVE_BURSTS
+    InitBurstsModule();
+#endif
+#ifdef KVS_HAVE_SMALLB
+    InitSmallBurstsModule();
+#endif
+#ifdef KVS_HAVE_DROPS
+    InitDropsModule();
+#endif
+#ifdef KVS_HAVE_LIGHTNING
+    InitLightningModule();
+#endif
+#ifdef KVS_HAVE_CRASH
+    InitCrashModule();
+#endif
+#ifdef KVS_HAVE_SUPERMAN
+    InitSupermanModule();
+#endif
+}
+
+void InitSimulationAndEffects() {
+    InitEvaluator();
+    InitEffects();
+    ResetSaverInput();
+}
+
+enum class LoopMode { kSaver, kPreview, kConfigure };
+
+// The shared message loop: frames whenever the queue is empty and a saver
+// window exists.
+void RunMessageLoop() {
+    SetFocus(saverWindow);
+    MSG message;
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // While the overlay exists a quit request may be one of its own;
+                // one from the saver window's destruction still ends the loop.
+                if (fadeOverlay && saverWindow && IsWindow(saverWindow)) continue;
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            continue;
+        }
+        if (!saverWindow) {
+            WaitMessage();
+            continue;
+        }
+        FrameTick();
+        if (fadeOverlay) {
+            DestroyWindow(fadeOverlay);
+            fadeOverlay = nullptr;
+        }
+    }
+    if (fadeOverlay) {
+        DestroyWindow(fadeOverlay);
+        fadeOverlay = nullptr;
+    }
+}
+
+// Steps (b) to (e) of the exit sequence (the owner's re-activation comes first
+// and belongs to configuration mode).
+void ExitSequence(bool showCursor) {
+    ShutdownSound();
+    RestoreDisplayMode(displayModes);
+    if (showCursor) ShowCursor(TRUE);
+    DestroyDisplayModeList(displayModes);
+}
+
+int RunSaverMode() {
+    if (localOptions.detectMediaPlayer) {
+        mediaPlayerFound = false;
+        EnumWindows(FindMediaPlayer, 0);
+        if (mediaPlayerFound) {
+            UINT timeout = 0;
+            if (!SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0)) timeout = 60;
+            SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, timeout, nullptr, 0);
+            TraceLine("media_player_found");
+            ExitSequence(false);
+            return 0;
+        }
+    }
+
+    CountDisplays();
+    const int32_t screenWidth = localOptions.screenWidth;
+    const int32_t screenHeight = localOptions.screenHeight;
+    if (WantsDisplayModeChange(displayCount, screenWidth, screenHeight))
+        ChangeDisplayMode(displayModes, screenWidth, screenHeight, localOptions.screenBits, localOptions.screenHz);
+
+    const bool enumerated = EnumerateDisplays();
+    if (!enumerated) UsePrimaryScreenOnly(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    ApplyMultiDisplayOverrides(settings, displayCount);
+    TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d", displayCount, desktopRect.left, desktopRect.top,
+              desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0);
+
+    InitSimulationAndEffects();
+
+    const DWORD exStyle = localOptions.alwaysOnTop ? WS_EX_TOPMOST : 0;
+    saverWindow = CreateWindowExA(exStyle, kSaverClassName, kSaverClassName, WS_POPUP, desktopRect.left,
+                                  desktopRect.top, RectWidth(desktopRect), RectHeight(desktopRect), nullptr, nullptr,
+                                  appInstance, nullptr);
+    if (!saverWindow) {
+        ExitSequence(false);
+        return 0;
+    }
+
+    if (localOptions.fadeOut && enumerated) {
+        const RECT area{desktopRect.left, desktopRect.top, desktopRect.right, desktopRect.bottom};
+        fadeOverlay = RunFadeOverlay(appInstance, area);
+    }
+
+    ShowWindow(saverWindow, SW_SHOW);
+    InitSound(saverWindow);
+    ShowCursor(FALSE);
+    if (localOptions.reduceHardwareUsage) SetPriorityClass(GetCurrentProcess(), kIdlePriority);
+
+    RunMessageLoop();
+    ExitSequence(true);
+    return 0;
+}
+
+int RunPreviewMode(const CommandLine& line) {
+    HWND host = reinterpret_cast<HWND>(static_cast<intptr_t>(line.host));
+    if (!line.hasHost || !IsWindow(host)) {
+        // No host to draw into: nothing to preview.
+        DestroyDisplayModeList(displayModes);
+        return 0;
+    }
+    ApplyPreviewOverrides(settings);
+    RECT area;
+    GetWindowRect(host, &area);
+    const int32_t width = area.right - area.left;
+    const int32_t height = area.bottom - area.top;
+    UsePrimaryScreenOnly(width, height);
+
+    InitSimulationAndEffects();
+
+    saverWindow = CreateWindowExA(0, kPreviewClassName, kPreviewClassName, WS_CHILD | WS_VISIBLE, 0, 0, width, height,
+                                  host, nullptr, appInstance, nullptr);
+    if (!saverWindow) {
+        ExitSequence(false);
+        return 0;
+    }
+    if (localOptions.reduceHardwareUsage) SetPriorityClass(GetCurrentProcess(), kIdlePriority);
+    InitSound(saverWindow);
+    RunMessageLoop();
+    ExitSequence(false);
+    return 0;
+}
+
+int RunConfigureMode(const CommandLine& line) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    HWND owner = nullptr;
+    if (line.hasOwner) {
+        owner = GetParent(reinterpret_cast<HWND>(static_cast<uintptr_t>(line.owner)));
+        if (owner) EnableWindow(owner, FALSE);
+    }
+    settingsWindow = CreateWindowExA(0, kSetupClassName, kSetupClassName, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
+                                     screenWidth / 2 - kSetupWidth / 2, screenHeight / 2 - 269, kSetupWidth,
+                                     kSetupHeight, owner, nullptr, appInstance, nullptr);
+    if (settingsWindow) {
+        InitSound(settingsWindow);
+        SetWindowRgn(settingsWindow, CreateRoundRectRgn(0, 0, kSetupWidth, kSetupHeight, 30, 20), TRUE);
+        ShowWindow(settingsWindow, SW_SHOW);
+        RunMessageLoop();
+    }
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+        BringWindowToTop(owner);
+    }
+    ExitSequence(false);
+    return 0;
+}
+
+int RunImportMode(const CommandLine& line) {
+    int result = 0;
+#ifdef KVS_HAVE_PRESETS
+    result = ImportPresetFile(nullptr, line.importPath);
+#else
+    (void)line;
+#endif
+    DestroyDisplayModeList(displayModes);
+    return result == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+bool RegisterWindowClasses() {
+    WNDCLASSEXA description;
+    ZeroMemory(&description, sizeof description);
+    description.cbSize = sizeof description;
+    description.hInstance = appInstance;
+    description.hIcon = LoadIconA(appInstance, "A");
+    description.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+
+    description.style = CS_SAVEBITS | CS_DBLCLKS;
+    description.lpfnWndProc = SaverWindowProc;
+    description.lpszClassName = kSaverClassName;
+    if (!RegisterClassExA(&description)) return false;
+
+    description.style = CS_DBLCLKS;
+    description.lpfnWndProc = PreviewWindowProc;
+    description.lpszClassName = kPreviewClassName;
+    if (!RegisterClassExA(&description)) return false;
+
+    description.style = CS_DBLCLKS;
+    description.lpfnWndProc = SettingsFrameProc;
+    description.lpszClassName = kSetupClassName;
+    if (!RegisterClassExA(&description)) return false;
+
+    RegisterBitmapButtonClass(appInstance);
+    return true;
+}
+
+int RunScreensaver(HINSTANCE instance, const char* commandLine) {
+    startTick = GetTickCount();
+    appInstance = instance;
+    ReadDiagnosticsOptions();
+    TraceLine("start command=\"%s\"", commandLine ? commandLine : "");
+
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = kCommonControlClasses;
+    InitCommonControlsEx(&controls);
+
+    BuildDisplayModeList(displayModes);
+    if (!RegisterWindowClasses()) {
+        DestroyDisplayModeList(displayModes);
+        return 0;
+    }
+    LoadSettings();
+    RegisterPresetFileType();
+
+    // Platform hooks of the portable parts.
+    if (diagnostics.fixedSeed) {
+        g_fixedSeedValue = diagnostics.seed;
+        SetEvaluatorClock(FixedSeedClock);
+    } else {
+        SetEvaluatorClock(TickCountClock);
+    }
+    SetRendererBitmapLoader(LoadProgramBitmap);
+    InstallWin32ExtensionHooks();
+
+    CommandLine line;
+    ParseCommandLine(commandLine, &line);
+    switch (line.mode) {
+        case SaverMode::kSaver:
+            return RunSaverMode();
+        case SaverMode::kPreview:
+            return RunPreviewMode(line);
+        case SaverMode::kConfigure:
+            return RunConfigureMode(line);
+        case SaverMode::kImport:
+            return RunImportMode(line);
+        case SaverMode::kInvalid:
+        default:
+            MessageBoxA(nullptr, GetString(kInvalidOption), kProductCaption, MB_ICONINFORMATION);
+            DestroyDisplayModeList(displayModes);
+            return 0;
+    }
+}

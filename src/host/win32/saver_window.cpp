@@ -1,0 +1,224 @@
+#include "host/win32/saver_window.h"
+
+#include "effects/effects.h"
+#include "host/diagnostics.h"
+#include "host/display_table.h"
+#include "host/frametime.h"
+#include "host/saver_input.h"
+#include "host/win32/app.h"
+#include "render/gl_api.h"
+#include "settings/settings.h"
+#include "settings/strings.h"
+#include "settings/win32/platform_strings.h"
+#include "sim/buffer.h"
+#include "sim/eval.h"
+
+GLContext* glContext = nullptr;
+BitmapFont* counterFont = nullptr;
+int32_t lastFrameMs = 0;
+bool firstFrame = true;
+bool mediaPlayerFound = false;
+
+namespace {
+
+constexpr uint32_t kCounterFace = 9001;
+constexpr int32_t kTitleCapacity = 2048;
+
+int32_t g_framesDone = 0;
+uint32_t g_glErrors = 0;
+
+LRESULT Close(HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// The part of WM_CREATE both windows share.
+void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
+    glContext = CreateGLContext(window, false, accumulation);
+    glContext->nearPlane = 0.01f;
+    glContext->farPlane = 10.0f;
+    MakeCurrent(glContext);
+    SetOrthoProjection(glContext);
+    InitRenderer(window, lowTextures);
+    if (TraceEnabled()) {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        const char* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        TraceLine("renderer gl=\"%s\" device=\"%s\" vbo=%d mipmap=%d aniso=%d blur_size=%d blur_frames=%d",
+                  version ? version : "", rendererName ? rendererName : "", renderer.vertexBuffers ? 1 : 0,
+                  HasExtension(renderer.extensions, kExtGenerateMipmap) ? 1 : 0, renderer.maxAnisotropy,
+                  renderer.motionBlurSize, renderer.motionBlurCount);
+        const uint32_t error = TakeGLError();
+        if (error) ++g_glErrors;
+        TraceLine("init gl_error=0x%x", error);
+    }
+}
+
+void ResizeRendering(HWND window, LPARAM lParam) {
+    const int32_t width = LOWORD(lParam);
+    const int32_t height = HIWORD(lParam);
+    ResizeGLContext(glContext, width, height);
+    SetRenderWindowSize(width, height);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void DestroyRendering(HWND window) {
+    if (TraceEnabled()) {
+        TraceTimingSummary("total");
+        TraceLine("exit frames=%d gl_errors=%u", g_framesDone, g_glErrors);
+    }
+    ReleaseGLContext(window, glContext);
+    glContext = nullptr;
+    counterFont = nullptr;  // its lists went with the context
+}
+
+// Milliseconds from the creation of this process to now.
+double MillisecondsSinceProcessStart() {
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1.0;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG a = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const ULONGLONG b = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return b >= a ? static_cast<double>(b - a) / 10000.0 : -1.0;
+}
+
+}  // namespace
+
+int FrameTick() {
+    if (!glContext || !glContext->renderingContext) return 0;
+    const DWORD t0 = GetTickCount();
+    const uint64_t us0 = MonotonicMicros();
+
+    DecayMouseMoves();
+    MakeCurrent(glContext);
+    const bool hold = diagnostics.holdAfterFrames > 0 && g_framesDone >= diagnostics.holdAfterFrames;
+    const int32_t frameMs = diagnostics.fixedFrameMs ? diagnostics.frameMs : lastFrameMs;
+    int32_t units;
+    if (hold) {
+        // Test hold: the grids keep the last simulated frame.
+        ClearColorBuffer();
+        units = FrameUnits(frameMs, settings.speed);
+    } else {
+        ClearCodeGrids(displayCount);
+        ClearColorBuffer();
+        units = AdvanceFrameTime(firstFrame, frameMs);
+    }
+    const uint64_t us1 = MonotonicMicros();
+
+    RenderFrame(units);
+    const uint64_t us2 = MonotonicMicros();
+
+    if (counterFont && localOptions.showCounters)
+        DrawCounterLine(*counterFont, CounterFramesPerSecond(lastFrameMs), mouseMoves, CountActiveTracers());
+    glFlush();
+    SwapBuffers(glContext->deviceContext);
+    const uint64_t us3 = MonotonicMicros();
+
+    ++g_framesDone;
+    if (TraceEnabled()) {
+        if (firstFrame) TraceLine("first_frame ms_since_process_start=%.1f", MillisecondsSinceProcessStart());
+        const uint32_t error = TakeGLError();
+        if (error) {
+            ++g_glErrors;
+            if (g_glErrors <= 8) TraceLine("gl_error frame=%d code=0x%x", g_framesDone, error);
+        }
+        RecordFrameTiming(FrameTiming{us1 - us0, us2 - us1, us3 - us2, us3 - us0, renderer.layersDrawn});
+    }
+
+    Sleep(FramePacingSleepMs(localOptions.reduceHardwareUsage != 0, lastFrameMs));
+    firstFrame = false;
+    lastFrameMs = static_cast<int32_t>(GetTickCount() - t0);
+    return 0;
+}
+
+BOOL CALLBACK FindMediaPlayer(HWND window, LPARAM) {
+    char title[kTitleCapacity];
+    title[0] = '\0';
+    GetWindowTextA(window, title, kTitleCapacity);
+    if (TitleHasMediaPlayer(title)) {
+        mediaPlayerFound = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            SetActiveWindow(window);
+            SetFatalReportOwner(window);
+            CreateRenderingContext(window, true, localOptions.extremeLowTextures != 0);
+            counterFont = CreateBitmapFont(glContext, -14, 400, false, 1, 0x20, GetString(kCounterFace));
+            // The system's font conversion may leave an error flag of its own;
+            // it is logged apart from the renderer's.
+            if (TraceEnabled()) TraceLine("font gl_error=0x%x", TakeGLError());
+            return 0;
+        case WM_SIZE:
+            ResizeRendering(window, lParam);
+            return 0;
+        case WM_DESTROY:
+            DestroyRendering(window);
+            PostQuitMessage(0);
+            return 0;
+        case WM_ACTIVATEAPP:
+            if (wParam) return 0;
+            return Close(window);
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_SCREENSAVE:
+                    return 0;
+                case SC_CLOSE:
+                    return Close(window);
+                case SC_MONITORPOWER:
+                    PostMessageA(window, WM_CLOSE, 0, 0);
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case WM_KEYDOWN:
+            if (HandleSaverKey(static_cast<int>(wParam)) == kInputClose) return Close(window);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (HandleSaverMouseMove(GetTickCount(), startTick) == kInputClose) return Close(window);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_MOUSEWHEEL:
+            if (HandleSaverMouseButton(false) == kInputClose) return Close(window);
+            return 0;
+        case WM_MBUTTONDBLCLK:
+            HandleSaverMouseButton(true);
+            return Close(window);
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateRenderingContext(window, false, true);
+            return 0;
+        case WM_SIZE:
+            ResizeRendering(window, lParam);
+            return 0;
+        case WM_ERASEBKGND:
+            ClearScreen(glContext);
+            return 1;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            DestroyRendering(window);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

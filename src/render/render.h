@@ -1,0 +1,87 @@
+// The renderer: set-up of the GL state, the texture tables, the motion blur ring
+// and the quads of every display (InitRenderer), and the composition of a frame
+// from the code grids with halo, vertical blur, motion blur and the camera zoom
+// (RenderFrame). Needs a current GL context; no Windows headers.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+
+#include "render/bitmap.h"
+#include "render/extensions.h"
+#include "render/geometry.h"
+
+constexpr int kMaxMotionBlurFrames = 63;
+
+struct RendererState {
+    ExtensionRegistry extensions;  // built once per InitRenderer, kept for the process
+    int32_t maxAnisotropy;         // 1 until queried
+    int32_t motionBlurSize;        // side of each remembered frame
+    int32_t motionBlurCount;       // frames in the ring (the clamped motion blur depth)
+    int32_t motionBlurRing;        // slot written next
+    uint32_t motionBlurTextures[kMaxMotionBlurFrames];
+    DisplayGeometry displays[kQuadDisplaySlots];
+    QuadArrays quads;
+    bool vertexBuffers;   // the quads live in buffer objects 1 and 2
+    int32_t windowWidth;  // W and H of the frame composition
+    int32_t windowHeight;
+    uint32_t layersDrawn;  // cell layers drawn by the last RenderFrame
+};
+
+extern RendererState renderer;
+
+// Where InitRenderer gets its pictures by resource id (the Win32 layer reads the
+// program's ABITMAP resources). Without a loader every load fails.
+typedef int32_t (*RendererBitmapLoader)(aBitmap& bitmap, int id);
+void SetRendererBitmapLoader(RendererBitmapLoader loader);
+
+// Everything the frames need, once, with the window's context current. The
+// window is not used; `lowTextures` selects the 2000-range pictures. Returns 0.
+int InitRenderer(void* window, bool lowTextures);
+
+// The size of the window frames are composed for (the GL context's size).
+void SetRenderWindowSize(int32_t width, int32_t height);
+
+// One frame into the back buffer (the caller cleared it and filled the grids);
+// `units` is the frame's simulated time, passed to the console start intro.
+int RenderFrame(int32_t units);
+
+// Every layer of every used cell of every display, then the crash flashes.
+void DrawCodeGrids();
+// One layer with its vertical blur and halo.
+void DrawCellLayer(int display, uint32_t column, uint32_t row, uint32_t texture, uint32_t quad, float red, float green,
+                   float blue);
+
+// A mipmapped alpha texture of the picture; returns its name.
+uint32_t CreateGlyphTexture(const aBitmap& bitmap);
+// An RGBA texture of the picture in the top-left corner of a power-of-two canvas.
+uint32_t CreatePaddedTexture(const aBitmap& bitmap, int32_t border);
+// The filters of the bound texture from the local options.
+void ApplyTextureFilter();
+
+// Identity model-view, viewport and a y-down orthographic projection of
+// width x height (one unit per pixel), depth test off.
+void ApplyOrthoProjection(int32_t width, int32_t height);
+
+// Clears the colour buffer (the start of every frame).
+void ClearColorBuffer();
+
+// Display lists of a bitmap font, one per character code.
+struct BitmapFont {
+    uint32_t listBase;
+    int32_t listCount;
+    int32_t charWidth;
+};
+
+// Formats at most 2047 characters and draws them from raster position (x, y).
+// -1 without a format, else 0.
+int PrintTextV(const BitmapFont& font, int32_t x, int32_t y, const char* format, va_list args);
+// The formatted text PrintTextV draws (tests): at most 2047 characters.
+int FormatPrintText(char* out, int capacity, const char* format, va_list args);
+
+// The counter line at the top-left corner of the first display: a half-dark
+// strip with "FPS: ...; MOUSE: ...; TRACERS: ..." (string 9002) over it.
+void DrawCounterLine(const BitmapFont& font, int32_t fps, int32_t mouse, int32_t tracers);
+
+// Drains GL's error flags; returns the first error found (0 for none).
+uint32_t TakeGLError();
