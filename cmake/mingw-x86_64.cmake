@@ -1,13 +1,6 @@
-# mingw-w64 (posix thread model, linked statically), 64-bit Windows (runs the Wine tests where 32-bit user code cannot run).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows: the same program, for running the Wine tests where 32-bit user
+# code cannot run.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KVS_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KVS_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KVS_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${KVS_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KVS_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(KVS_WINE_ARCH win64)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
