@@ -1,0 +1,906 @@
+// The preset commands under Wine with the real registry, message boxes and dialogs.
+// Each command runs on a worker thread (which owns its dialogs); the test thread finds
+// the dialog or message box, reads it and presses its buttons from outside.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "settings/presetfile.h"
+#include "settings/settings.h"
+#include "settings/strings.h"
+#include "settings/win32/platform_strings.h"
+#include "settings/win32/presets.h"
+#include "settings/win32/storage.h"
+#include "settings/win32/ui_sound.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// ---- registry -----------------------------------------------------------------
+
+struct RegValue {
+    bool present = false;
+    DWORD type = 0;
+    Bytes bytes;
+};
+
+RegValue QueryValue(const char* name) {
+    RegValue v;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+        v.bytes.resize(size);
+        v.present = RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
+        v.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    return v;
+}
+
+// Every value of the settings key, name and content, sorted by name.
+std::vector<std::pair<std::string, Bytes>> AllValues() {
+    std::vector<std::pair<std::string, Bytes>> out;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return out;
+    for (DWORD i = 0;; ++i) {
+        char name[20000];
+        DWORD length = sizeof name;
+        BYTE data[40000];
+        DWORD size = sizeof data;
+        if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, data, &size) != ERROR_SUCCESS) break;
+        out.emplace_back(name, Bytes(data, data + size));
+    }
+    RegCloseKey(key);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+void PutValue(const char* name, DWORD type, const void* data, size_t size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void DeleteValue(const char* name) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(key, name), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void PutBinary(const char* name, const Bytes& bytes) { PutValue(name, REG_BINARY, bytes.data(), bytes.size()); }
+
+void DeleteKeyTree(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    char name[512];
+    for (;;) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteKeyTree(root, path + "\\" + name);
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+// ---- records and files ------------------------------------------------------------
+
+Bytes ImageOf(const void* record, size_t size) {
+    const uint8_t* p = static_cast<const uint8_t*>(record);
+    return Bytes(p, p + size);
+}
+
+Bytes DefaultSettingsImage() {
+    SettingsRecord s;
+    std::memset(&s, 0, sizeof s);
+    FillDefaultSettings(s);
+    return ImageOf(&s, sizeof s);
+}
+
+Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }
+
+Bytes PatternRecord(size_t size, uint8_t seed) {
+    Bytes b(size);
+    for (size_t i = 0; i < size; ++i) b[i] = static_cast<uint8_t>(seed + i * 11);
+    return b;
+}
+
+// The scratch folder as a Windows path (the file dialogs want drive letters).
+std::string OutDir() {
+    const char* dir = std::getenv("KVS_OUT_DIR");
+    std::string path = dir ? dir : ".";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    CreateDirectoryA(full, nullptr);
+    return std::string(full) + "\\";
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+    Bytes out;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    uint8_t chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.insert(out.end(), chunk, chunk + n);
+    std::fclose(f);
+    return out;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes a preset file whose header says `version` and `declared` and which carries `record`.
+std::string WriteRawPresetFile(const std::string& name, const Bytes& record, float version, uint32_t declared) {
+    Bytes image(kPresetHeaderSize + record.size());
+    WritePresetImage(record.data(), static_cast<uint32_t>(record.size()), image.data(), image.size());
+    std::memcpy(image.data() + kPresetVersionOffset, &version, 4);
+    std::memcpy(image.data() + kPresetSizeOffset, &declared, 4);
+    const std::string path = OutDir() + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (f) {
+        std::fwrite(image.data(), 1, image.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+std::string WritePresetFileFor(const std::string& name, const Bytes& record) {
+    return WriteRawPresetFile(name, record, kProgramVersion, static_cast<uint32_t>(record.size()));
+}
+
+// ---- windows driven from outside ------------------------------------------------------
+
+HWND WaitForWindow(const char* title, int milliseconds = 10000) {
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        HWND window = FindWindowA("#32770", title);
+        if (window && IsWindowVisible(window)) return window;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+void WaitUntilGone(HWND window) {
+    for (int i = 0; i < 500 && IsWindow(window); ++i) Sleep(20);
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") == 0) {
+        const std::string text = WindowText(child);
+        if (!text.empty()) *reinterpret_cast<std::string*>(param) += text;
+    }
+    return TRUE;
+}
+
+// A message box of the program as the user sees it.
+struct Box {
+    HWND window = nullptr;
+    std::string text;
+    bool Has(int id) const { return GetDlgItem(window, id) != nullptr; }
+};
+
+Box WaitForMessageBox() {
+    Box box;
+    box.window = WaitForWindow(kProductCaption);
+    if (box.window) EnumChildWindows(box.window, CollectStatic, reinterpret_cast<LPARAM>(&box.text));
+    return box;
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    WaitUntilGone(dialog);
+}
+
+// Answers the next message box with `button` after checking its text.
+void Answer(const std::string& expectedText, int button) {
+    const Box box = WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr) << "expected a message box: " << expectedText;
+    EXPECT_EQ(box.text, expectedText);
+    ASSERT_TRUE(box.Has(button)) << "the box has no button " << button;
+    Press(box.window, button);
+}
+
+HWND WaitForSaveDialog() { return WaitForWindow(kSavePresetDialogCaption); }
+
+HWND NameEdit(HWND dialog) { return GetDlgItem(dialog, kSavePresetNameEditId); }
+
+void TypeName(HWND dialog, const char* name) {
+    SendMessageA(NameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+}
+
+BOOL CALLBACK CloseThreadWindow(HWND window, LPARAM) {
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// Runs a command on its own thread; the test thread drives its windows.
+class Command {
+public:
+    explicit Command(std::function<int()> body)
+        : future_(std::async(std::launch::async, [this, body] {
+              thread_ = GetCurrentThreadId();
+              return body();
+          })) {}
+    // A test that stopped early leaves no command waiting behind it.
+    ~Command() {
+        if (future_.valid() && future_.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+            CloseEverything();
+        }
+    }
+    // The command's result; fails the test when it does not end in time.
+    int Result(int milliseconds = 10000) {
+        if (future_.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready) {
+            return future_.get();
+        }
+        ADD_FAILURE() << "the command is still waiting for the user";
+        CloseEverything();
+        return -999;
+    }
+
+private:
+    // Closes whatever the command shows so that its thread can end.
+    void CloseEverything() {
+        for (int i = 0; i < 50; ++i) {
+            EnumThreadWindows(thread_, CloseThreadWindow, 0);
+            if (future_.wait_for(std::chrono::milliseconds(100)) == std::future_status::ready) return;
+        }
+        std::fprintf(stderr, "a command thread cannot be ended; giving up\n");
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+
+    std::atomic<DWORD> thread_{0};
+    std::future<int> future_;
+};
+
+// ---- the list sink ------------------------------------------------------------
+
+struct RecordingSink : PresetListSink {
+    std::vector<std::string> names;
+    int clears = 0;
+    int finishes = 0;
+    int finishedCount = -1;
+    void Clear() override {
+        ++clears;
+        names.clear();
+    }
+    void Append(const char* name) override { names.push_back(name); }
+    void Finish(int count) override {
+        ++finishes;
+        finishedCount = count;
+    }
+    std::vector<std::string> Sorted() const {
+        std::vector<std::string> s = names;
+        std::sort(s.begin(), s.end());
+        return s;
+    }
+};
+
+int g_sounds = 0;
+void CountSound() { ++g_sounds; }
+
+class Presets : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const char* path = std::getenv("KVS_SCR");
+        scr_ = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
+                    : nullptr;
+        if (scr_) {
+            InstallWin32StringLoader(scr_);
+            SetPresetResourceModule(scr_);
+        }
+        SetInterfaceSoundHook(CountSound);
+    }
+    void SetUp() override {
+        ASSERT_NE(scr_, nullptr) << "KVS_SCR must name the screensaver";
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Pellor");
+        std::memset(&settings, 0, sizeof settings);
+        std::memset(&localOptions, 0, sizeof localOptions);
+        LoadSettings();  // a clean account: current settings and the default preset
+        g_sounds = 0;
+    }
+    void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Pellor"); }
+
+    static HMODULE scr_;
+};
+HMODULE Presets::scr_ = nullptr;
+
+// ---- list -----------------------------------------------------------------------
+
+TEST_F(Presets, TheListHoldsEveryNamedValue) {
+    // A name longer than any the program can make comes first; it must not end the list.
+    const std::string overlong(2100, 'L');
+    PutBinary(overlong.c_str(), Bytes(4, 1));
+    PutBinary("b", Bytes(716, 2));
+    PutBinary("a/b", Bytes(10, 3));
+    PutValue("text", REG_SZ, "x", 2);
+    RecordingSink sink;
+    sink.names.push_back("stale");
+    EXPECT_EQ(RefreshPresetList(sink), 4);
+    EXPECT_EQ(sink.clears, 1);
+    EXPECT_EQ(sink.finishes, 1);
+    EXPECT_EQ(sink.finishedCount, 4);
+    EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset", "a/b", "b", "text"}));
+
+    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Pellor");
+    EXPECT_EQ(RefreshPresetList(sink), 0);
+    EXPECT_TRUE(sink.names.empty());
+    EXPECT_EQ(sink.finishedCount, 0);
+}
+
+TEST_F(Presets, TheListStopsAtTenThousandNames) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const BYTE one = 1;
+    for (int i = 0; i < 10005; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%05d", i);
+        RegSetValueExA(key, name, 0, REG_BINARY, &one, 1);
+    }
+    RegCloseKey(key);
+    RecordingSink sink;
+    EXPECT_EQ(RefreshPresetList(sink), kMaxListedPresets);
+    EXPECT_EQ(sink.names.size(), 10000u);
+    EXPECT_EQ(sink.finishedCount, 10000);
+}
+
+// ---- activate -------------------------------------------------------------------
+
+TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
+    Bytes defaultPreset = DefaultSettingsImage();
+    defaultPreset[700] = 0x77;  // tail bytes that can only come from the stored default preset
+    defaultPreset[715] = 0x01;
+    PutBinary("Default preset", defaultPreset);
+    const Bytes shortPreset = PatternRecord(600, 5);
+    PutBinary("short", shortPreset);
+    const auto before = AllValues();
+    settings.columns = 42;
+
+    Command activate([] { return ActivatePreset(nullptr, "short"); });
+    Answer("Preset activated", IDOK);
+    EXPECT_EQ(activate.Result(), kPresetCommandDone);
+    const Bytes live = LiveSettings();
+    EXPECT_TRUE(std::equal(shortPreset.begin(), shortPreset.end(), live.begin()));
+    EXPECT_TRUE(std::equal(defaultPreset.begin() + 600, defaultPreset.end(), live.begin() + 600));
+    EXPECT_EQ(g_sounds, 1);
+    EXPECT_EQ(AllValues(), before) << "activation writes nothing";
+
+    // Without a stored default preset the built-in defaults complete it.
+    DeleteValue("Default preset");
+    Command again([] { return ActivatePreset(nullptr, "short"); });
+    Answer("Preset activated", IDOK);
+    EXPECT_EQ(again.Result(), kPresetCommandDone);
+    const Bytes defaults = DefaultSettingsImage();
+    EXPECT_TRUE(std::equal(defaults.begin() + 600, defaults.end(), LiveSettings().begin() + 600));
+
+    // The validity rule does not apply to presets.
+    Bytes zeroSpeed = DefaultSettingsImage();
+    std::memset(zeroSpeed.data(), 0, 4);
+    PutBinary("still", zeroSpeed);
+    Command still([] { return ActivatePreset(nullptr, "still"); });
+    Answer("Preset activated", IDOK);
+    EXPECT_EQ(still.Result(), kPresetCommandDone);
+    EXPECT_EQ(LiveSettings(), zeroSpeed);
+}
+
+TEST_F(Presets, APresetThatCannotBeReadLeavesTheSettingsAlone) {
+    settings.columns = 42;
+    const Bytes live = LiveSettings();
+    PutBinary("too long", Bytes(717, 9));
+    PutValue("text", REG_SZ, "abc", 4);
+    for (const char* name : {"missing", "too long", "text"}) {
+        Command activate([name] { return ActivatePreset(nullptr, name); });
+        EXPECT_EQ(activate.Result(3000), kPresetCommandNotReadable) << name;
+        EXPECT_EQ(LiveSettings(), live) << name;
+    }
+    EXPECT_EQ(ActivatePreset(nullptr, ""), kPresetCommandNoSelection);
+    EXPECT_EQ(g_sounds, 0);
+}
+
+// ---- dialog 101 as shipped -----------------------------------------------------------
+
+// Reads a DIALOG (not DIALOGEX) template.
+struct TemplateReader {
+    const uint8_t* p;
+    uint16_t Word() {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        p += 2;
+        return v;
+    }
+    uint32_t Dword() {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        p += 4;
+        return v;
+    }
+    int16_t Short() { return static_cast<int16_t>(Word()); }
+    // A string or an ordinal (0xFFFF followed by the number, returned as "#n").
+    std::string StringOrOrdinal() {
+        uint16_t first = Word();
+        if (first == 0xFFFF) return "#" + std::to_string(Word());
+        std::string out;
+        for (; first; first = Word()) out += static_cast<char>(first);
+        return out;
+    }
+    void AlignDword(const uint8_t* base) {
+        while ((p - base) % 4) ++p;
+    }
+};
+
+struct TemplateItem {
+    uint32_t style;
+    int16_t x, y, cx, cy;
+    uint16_t id;
+    std::string cls, text;
+};
+
+TEST_F(Presets, Dialog101IsShippedAsLaidOut) {
+    HRSRC found = FindResourceExA(scr_, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(101),
+                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT));
+    ASSERT_NE(found, nullptr) << "dialog 101 in the neutral language";
+    ASSERT_EQ(FindResourceA(scr_, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(5)), found);
+    const uint8_t* base = static_cast<const uint8_t*>(LockResource(LoadResource(scr_, found)));
+    ASSERT_NE(base, nullptr);
+    TemplateReader r{base};
+    const uint32_t style = r.Dword();
+    ASSERT_NE(style, 0xFFFF0001u) << "a plain DIALOG template";
+    r.Dword();  // extended style
+    const uint16_t count = r.Word();
+    const int16_t x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
+    (void)x;
+    (void)y;
+    EXPECT_EQ(cx, 242);
+    EXPECT_EQ(cy, 79);
+    EXPECT_TRUE(style & WS_CAPTION);
+    ASSERT_TRUE(style & DS_SETFONT);
+    EXPECT_EQ(r.StringOrOrdinal(), "");  // no menu
+    EXPECT_EQ(r.StringOrOrdinal(), "");  // the dialog class
+    EXPECT_EQ(r.StringOrOrdinal(), "The Korvan Selwyth Screensaver: Save preset");
+    EXPECT_EQ(r.Word(), 8);
+    EXPECT_EQ(r.StringOrOrdinal(), "Helv");
+
+    std::vector<TemplateItem> items;
+    for (uint16_t i = 0; i < count; ++i) {
+        r.AlignDword(base);
+        TemplateItem item;
+        item.style = r.Dword();
+        r.Dword();
+        item.x = r.Short();
+        item.y = r.Short();
+        item.cx = r.Short();
+        item.cy = r.Short();
+        item.id = r.Word();
+        item.cls = r.StringOrOrdinal();
+        item.text = r.StringOrOrdinal();
+        r.p += r.Word();  // creation data
+        items.push_back(item);
+    }
+    auto find = [&](uint16_t id) -> const TemplateItem* {
+        for (const TemplateItem& item : items) {
+            if (item.id == id) return &item;
+        }
+        return nullptr;
+    };
+    const TemplateItem* label = find(105);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->cls, "#130");  // static
+    EXPECT_EQ(label->text, "Preset name:");
+    EXPECT_EQ((std::vector<int>{label->x, label->y, label->cx, label->cy}), (std::vector<int>{6, 10, 230, 10}));
+    const TemplateItem* edit = find(101);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->cls, "#129");  // edit
+    EXPECT_TRUE(edit->style & WS_BORDER);
+    EXPECT_TRUE(edit->style & ES_AUTOHSCROLL);
+    EXPECT_FALSE(edit->style & ES_MULTILINE);
+    EXPECT_EQ((std::vector<int>{edit->x, edit->y, edit->cx, edit->cy}), (std::vector<int>{6, 27, 228, 12}));
+    const TemplateItem* save = find(IDOK);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->cls, "#128");  // button
+    EXPECT_EQ(save->text, "Save");
+    EXPECT_EQ(save->style & 0x0F, static_cast<uint32_t>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ((std::vector<int>{save->x, save->y, save->cx, save->cy}), (std::vector<int>{155, 57, 80, 14}));
+    std::vector<std::vector<int>> lines;
+    for (const TemplateItem& item : items) {
+        const bool isStatic = item.cls == "#130" || lstrcmpiA(item.cls.c_str(), "Static") == 0;
+        if (isStatic && (item.style & 0x1F) == SS_ETCHEDHORZ) lines.push_back({item.x, item.y, item.cx});
+    }
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::vector<int>>{{6, 6, 230}, {6, 72, 230}}));
+    EXPECT_EQ(items.size(), 5u);
+}
+
+// ---- save as ----------------------------------------------------------------------
+
+TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
+    settings.columns = 99;
+    settings.rows = 33;
+    RecordingSink sink;
+    Command save([&sink] { return SavePresetAs(nullptr, &sink); });
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    // The dialog as laid out: label, edit with the focus, default button "Save".
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kSavePresetLabelId)), "Preset name:");
+    const HWND edit = NameEdit(dialog);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(WindowText(edit), "");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDOK)), "Save");
+    EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, edit);
+    EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 2047);
+
+    TypeName(dialog, "my look");
+    Press(dialog, IDOK);
+    EXPECT_EQ(save.Result(), kImportSaved);
+    const RegValue stored = QueryValue("my look");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(stored.bytes, LiveSettings());
+    EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset", "my look"})) << "the list was refreshed";
+    EXPECT_EQ(g_sounds, 1);
+}
+
+TEST_F(Presets, SaveAsAsksForANameAndReplacesAnExistingPresetSilently) {
+    PutBinary("mine", Bytes(3, 1));
+    settings.columns = 77;
+    Command save([] { return SavePresetAs(nullptr, nullptr); });
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    // An empty name is refused; the dialog stays open with the focus in the edit.
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    const Box box = WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.text, "Preset name is required.");
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
+    Press(box.window, IDOK);
+    EXPECT_TRUE(IsWindow(dialog));
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    for (int i = 0; i < 50 && gui.hwndFocus != NameEdit(dialog); ++i) {
+        Sleep(20);
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+    }
+    EXPECT_EQ(gui.hwndFocus, NameEdit(dialog));
+
+    TypeName(dialog, "mine");
+    Press(dialog, IDOK);
+    EXPECT_EQ(save.Result(), kImportSaved) << "no question about the existing preset";
+    EXPECT_EQ(QueryValue("mine").bytes, LiveSettings());
+}
+
+TEST_F(Presets, ClosingTheSaveDialogSavesNothing) {
+    const auto before = AllValues();
+    for (int way = 0; way < 2; ++way) {
+        Command save([] { return SavePresetAs(nullptr, nullptr); });
+        const HWND dialog = WaitForSaveDialog();
+        ASSERT_NE(dialog, nullptr);
+        TypeName(dialog, "never");
+        if (way == 0) {
+            Press(dialog, IDCANCEL);  // Escape
+        } else {
+            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            WaitUntilGone(dialog);
+        }
+        EXPECT_EQ(save.Result(), kImportCancelled);
+    }
+    EXPECT_EQ(AllValues(), before);
+}
+
+// ---- delete -------------------------------------------------------------------------
+
+TEST_F(Presets, DeleteAsksFirst) {
+    PutBinary("victim", Bytes(716, 4));
+    RecordingSink sink;
+    Command keep([&sink] { return DeletePreset(nullptr, "victim", &sink); });
+    Answer("Preset 'victim' is about to be removed.", IDCANCEL);
+    EXPECT_EQ(keep.Result(), kPresetCommandCancelled);
+    EXPECT_TRUE(QueryValue("victim").present);
+    EXPECT_EQ(sink.finishes, 0);
+
+    Command remove([&sink] { return DeletePreset(nullptr, "victim", &sink); });
+    Answer("Preset 'victim' is about to be removed.", IDOK);
+    EXPECT_EQ(remove.Result(), kPresetCommandDone);
+    EXPECT_FALSE(QueryValue("victim").present);
+    EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset"}));
+
+    // A name of the longest length is shown whole.
+    const std::string longest(2047, 'n');
+    PutBinary(longest.c_str(), Bytes(716, 4));
+    Command removeLong([&longest] { return DeletePreset(nullptr, longest.c_str(), nullptr); });
+    Answer("Preset '" + longest + "' is about to be removed.", IDOK);
+    EXPECT_EQ(removeLong.Result(), kPresetCommandDone);
+    EXPECT_FALSE(QueryValue(longest.c_str()).present);
+
+    EXPECT_EQ(DeletePreset(nullptr, "", &sink), kPresetCommandNoSelection);
+}
+
+// ---- export ---------------------------------------------------------------------------
+
+TEST_F(Presets, ExportOfTheDefaultPresetIsA770ByteFile) {
+    const std::string path = OutDir() + "default.kvs";
+    std::remove(path.c_str());
+    EXPECT_EQ(ExportPresetToFile("Default preset", path.c_str()), kPresetCommandDone);
+    const Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 770u);
+    EXPECT_EQ(0, std::memcmp(file.data(), "The Korvan Selwyth Screensaver Preset\0", 38));
+    const uint8_t header[16] = {0x71, 0x3D, 0x0A, 0x3F, 0xCC, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(file.data() + 38, header, sizeof header));
+    EXPECT_EQ(Bytes(file.begin() + 54, file.end()), DefaultSettingsImage());
+
+    // A shorter preset keeps its size.
+    const Bytes six = PatternRecord(600, 1);
+    PutBinary("six", six);
+    EXPECT_EQ(ExportPresetToFile("six", path.c_str()), kPresetCommandDone);
+    const Bytes sixFile = ReadWholeFile(path);
+    ASSERT_EQ(sixFile.size(), 654u);
+    EXPECT_EQ(sixFile[42], 0x58);  // 600
+    EXPECT_EQ(sixFile[43], 0x02);
+    EXPECT_EQ(Bytes(sixFile.begin() + 54, sixFile.end()), six);
+}
+
+TEST_F(Presets, ExportOfAnUnreadablePresetWritesNoRecordBytes) {
+    const std::string path = OutDir() + "unreadable.kvs";
+    PutBinary("huge", Bytes(40000, 0x61));  // more than the export buffer
+    PutValue("text", REG_SZ, "abc", 4);
+    for (const char* name : {"huge", "text", "missing"}) {
+        std::remove(path.c_str());
+        EXPECT_EQ(ExportPresetToFile(name, path.c_str()), kPresetCommandDone) << name;
+        const Bytes file = ReadWholeFile(path);
+        ASSERT_EQ(file.size(), 54u) << name;
+        EXPECT_EQ(file[42], 0) << name;
+        EXPECT_EQ(file[43], 0) << name;
+    }
+    const std::string nowhere = OutDir() + "no such folder\\x.kvs";
+    EXPECT_EQ(ExportPresetToFile("Default preset", nowhere.c_str()), kPresetCommandFileError);
+    EXPECT_FALSE(FileExists(nowhere));
+}
+
+TEST_F(Presets, ExportWithoutASelectionSaysSo) {
+    Command exportNothing([] { return ExportPreset(nullptr, ""); });
+    Answer("Please select a preset to be exported first.", IDOK);
+    EXPECT_EQ(exportNothing.Result(), kPresetCommandNoSelection);
+    EXPECT_EQ(g_sounds, 0);
+}
+
+// The file name field of the system's file dialogs (the combo box of the explorer
+// style, or the plain edit).
+HWND FileNameField(HWND dialog) {
+    HWND field = GetDlgItem(dialog, 0x47C);
+    if (!field) field = GetDlgItem(dialog, 0x480);
+    return field;
+}
+
+TEST_F(Presets, ExportThroughTheSaveDialog) {
+    const Bytes record = PatternRecord(716, 8);
+    PutBinary("a/b", record);
+    const std::string path = OutDir() + "exported by dialog.kvs";
+    std::remove(path.c_str());
+
+    Command exporter([] { return ExportPreset(nullptr, "a/b"); });
+    const HWND dialog = WaitForWindow("The Korvan Selwyth Screensaver Preset Export");
+    ASSERT_NE(dialog, nullptr);
+    const HWND field = FileNameField(dialog);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(WindowText(field), "a_b") << "the proposed file name";
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(exporter.Result(), kPresetCommandDone);
+    const Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 770u);
+    EXPECT_EQ(Bytes(file.begin() + 54, file.end()), record);
+    EXPECT_EQ(g_sounds, 1);
+
+    // Cancelled: nothing is written.
+    std::remove(path.c_str());
+    Command cancelled([] { return ExportPreset(nullptr, "a/b"); });
+    const HWND again = WaitForWindow("The Korvan Selwyth Screensaver Preset Export");
+    ASSERT_NE(again, nullptr);
+    PostMessageA(again, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(cancelled.Result(), kPresetCommandCancelled);
+    EXPECT_FALSE(FileExists(path));
+}
+
+// ---- import ---------------------------------------------------------------------------
+
+TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
+    const Bytes record = PatternRecord(716, 21);
+    const std::string path = WritePresetFileFor("my look.kvs", record);
+    settings.columns = 55;
+    const Bytes live = LiveSettings();
+
+    Command import([path] { return ImportPresetFile(nullptr, ("\"" + path + "\"").c_str()); });
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(NameEdit(dialog)), "my look");
+    EXPECT_EQ(LiveSettings(), live);
+    Press(dialog, IDOK);
+    EXPECT_EQ(import.Result(), kImportSaved);
+    EXPECT_EQ(QueryValue("my look").bytes, record);
+    EXPECT_EQ(LiveSettings(), live) << "an import never changes the live settings";
+
+    // Unquoted, renamed in the dialog.
+    Command renamed([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    const HWND second = WaitForSaveDialog();
+    ASSERT_NE(second, nullptr);
+    TypeName(second, "renamed");
+    Press(second, IDOK);
+    EXPECT_EQ(renamed.Result(), kImportSaved);
+    EXPECT_EQ(QueryValue("renamed").bytes, record);
+
+    // Cancelled in the dialog: result 2, nothing stored.
+    const auto before = AllValues();
+    Command cancelled([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    const HWND third = WaitForSaveDialog();
+    ASSERT_NE(third, nullptr);
+    Press(third, IDCANCEL);
+    EXPECT_EQ(cancelled.Result(), kImportCancelled);
+    EXPECT_EQ(AllValues(), before);
+}
+
+TEST_F(Presets, ImportOfAnOlderVersionAsksFirst) {
+    const Bytes record = PatternRecord(716, 2);
+    const std::string path = WriteRawPresetFile("older.kvs", record, 0.5f, 716);
+    const std::string question =
+        "The Korvan Selwyth Screensaver Preset file format version (0.50) and this screensaver version (0.54) are "
+        "different.\n\nThe result of using this version of the preset can be unpredictable, do you want to continue "
+        "with import?";
+    const auto before = AllValues();
+    const Bytes live = LiveSettings();
+
+    Command refused([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    Answer(question, IDNO);
+    EXPECT_EQ(refused.Result(), kImportFailed);
+    EXPECT_EQ(AllValues(), before);
+    EXPECT_EQ(LiveSettings(), live);
+
+    Command accepted([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    Answer(question, IDYES);
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(NameEdit(dialog)), "older");
+    Press(dialog, IDOK);
+    EXPECT_EQ(accepted.Result(), kImportSaved);
+    EXPECT_EQ(QueryValue("older").bytes, record);
+}
+
+TEST_F(Presets, ImportOfAShorterRecordKeepsItsSizeAndActivatesCompleted) {
+    const Bytes record = PatternRecord(600, 40);
+    const std::string path = WritePresetFileFor("six hundred.kvs", record);
+    const std::string question =
+        "The Korvan Selwyth Screensaver Preset file has different size than expected.\n\nThe result of using this "
+        "version of the preset can be unpredictable, do you want to continue with import?";
+
+    Command refused([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    Answer(question, IDNO);
+    EXPECT_EQ(refused.Result(), kImportFailed);
+    EXPECT_FALSE(QueryValue("six hundred").present);
+
+    Command import([path] { return ImportPresetFile(nullptr, path.c_str()); });
+    Answer(question, IDYES);
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    Press(dialog, IDOK);
+    EXPECT_EQ(import.Result(), kImportSaved);
+    EXPECT_EQ(QueryValue("six hundred").bytes, record);
+
+    Command activate([] { return ActivatePreset(nullptr, "six hundred"); });
+    Answer("Preset activated", IDOK);
+    EXPECT_EQ(activate.Result(), kPresetCommandDone);
+    const Bytes defaults = DefaultSettingsImage();
+    const Bytes live = LiveSettings();
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), live.begin()));
+    EXPECT_TRUE(std::equal(defaults.begin() + 600, defaults.end(), live.begin() + 600));
+
+    // Both questions, version first.
+    const std::string both = WriteRawPresetFile("both.kvs", record, 0.5f, 600);
+    Command twice([both] { return ImportPresetFile(nullptr, both.c_str()); });
+    {
+        const Box first = WaitForMessageBox();
+        ASSERT_NE(first.window, nullptr);
+        EXPECT_NE(first.text.find("(0.50)"), std::string::npos) << first.text;
+        Press(first.window, IDYES);
+    }
+    Answer(question, IDNO);
+    EXPECT_EQ(twice.Result(), kImportFailed);
+    EXPECT_FALSE(QueryValue("both").present);
+}
+
+// Files that cannot be used are refused with a message before any question, and
+// nothing is stored; in particular a file cut short or declaring more than the pending
+// buffer holds is refused instead of being stored with bytes that were never read.
+TEST_F(Presets, UnusableFilesAreRefused) {
+    const std::string invalid =
+        "The file you are trying to import is not in valid The Korvan Selwyth Screensaver Preset file.";
+    const Bytes record = DefaultSettingsImage();
+    const std::string magicPath = WritePresetFileFor("bad magic.kvs", record);
+    {
+        std::FILE* f = std::fopen(magicPath.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fputc('X', f);
+        std::fclose(f);
+    }
+    const Bytes shortRecord(record.begin(), record.begin() + 500);
+    const std::string cut = WriteRawPresetFile("cut.kvs", shortRecord, 0.5f, 716);
+    const std::string huge = WriteRawPresetFile("huge.kvs", record, kProgramVersion, 40000);
+    const std::string headerOnly = WriteRawPresetFile("header.kvs", {}, kProgramVersion, 716);
+    const auto before = AllValues();
+    const Bytes live = LiveSettings();
+
+    for (const std::string& path : {magicPath, cut, huge, headerOnly}) {
+        SCOPED_TRACE(path);
+        Command import([path] { return ImportPresetFile(nullptr, path.c_str()); });
+        Answer(invalid, IDOK);
+        EXPECT_EQ(import.Result(), kImportFailed);
+    }
+
+    Command missing([] { return ImportPresetFile(nullptr, (OutDir() + "not there.kvs").c_str()); });
+    Answer("Specified file cannot be open. Import cannot proceed.", IDOK);
+    EXPECT_EQ(missing.Result(), kImportFailed);
+    Command nothing([] { return ImportPresetFile(nullptr, "\"\""); });
+    Answer("Specified file cannot be open. Import cannot proceed.", IDOK);
+    EXPECT_EQ(nothing.Result(), kImportFailed);
+
+    EXPECT_EQ(AllValues(), before);
+    EXPECT_EQ(LiveSettings(), live);
+}
+
+TEST_F(Presets, ImportThroughTheOpenDialog) {
+    const Bytes record = PatternRecord(716, 60);
+    const std::string path = WritePresetFileFor("picked.kvs", record);
+    RecordingSink sink;
+    Command import([&sink] { return ImportPresetWithDialog(nullptr, &sink); });
+    const HWND open = WaitForWindow("The Korvan Selwyth Screensaver Preset Import");
+    ASSERT_NE(open, nullptr);
+    const HWND field = FileNameField(open);
+    ASSERT_NE(field, nullptr);
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(NameEdit(dialog)), "picked");
+    Press(dialog, IDOK);
+    EXPECT_EQ(import.Result(), kImportSaved);
+    EXPECT_EQ(QueryValue("picked").bytes, record);
+    EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset", "picked"}));
+    EXPECT_EQ(g_sounds, 1);
+
+    Command cancelled([&sink] { return ImportPresetWithDialog(nullptr, &sink); });
+    const HWND again = WaitForWindow("The Korvan Selwyth Screensaver Preset Import");
+    ASSERT_NE(again, nullptr);
+    sink.finishes = 0;
+    PostMessageA(again, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(cancelled.Result(), kImportFailed);
+    EXPECT_EQ(sink.finishes, 0);
+}
+
+}  // namespace
