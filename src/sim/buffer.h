@@ -3,11 +3,16 @@
 // a quad selector). The simulation and the running effect push layers; the
 // renderer draws every layer of every used cell in push order.
 //
+// Storage is laid out for the access pattern of the rain, whose streams run down
+// columns: cells are stored column by column (index = column * rows + row), the
+// cell headers (used flag and layer count) in one dense array and the layers in
+// 32 planes, plane k holding layer k of every cell. A stream's cells then share
+// cache lines, and a frame touches little more memory than the layers it pushes.
 // Clearing is proportional to the cells touched since the previous clear: every
 // cell that received a layer is remembered once in a fixed-capacity list, and a
-// clear resets exactly those cells. The used flag and layer count of every cell
-// always read as if the whole grid had been zero-filled; the layer payload past a
-// cell's count may hold stale values, which no operation ever returns.
+// clear resets exactly those headers. Every header always reads as if the whole
+// grid had been zero-filled; layer slots at or past a cell's count may hold stale
+// values, which no operation returns. Read the grid through the operations below.
 #pragma once
 
 #include <cstdint>
@@ -24,13 +29,13 @@ struct CellLayer {
 struct GridCell {
     uint8_t used;         // 1 = the cell has layers this frame
     uint32_t layerCount;  // valid layers, 1..32 while used
-    CellLayer layers[kMaxCellLayers];
 };
 
 struct __buffer {
-    uint32_t width;    // columns
-    uint32_t height;   // rows
-    GridCell* cells;   // width x height, row-major (row * width + column)
+    uint32_t width;       // columns
+    uint32_t height;      // rows
+    GridCell* cells;      // width x height headers, index = column * height + row
+    CellLayer* layers;    // 32 planes of width x height layers: layer k of cell i at k * width * height + i
     // Cells pushed into since the last clear, each listed once (capacity width x height).
     uint32_t* touched;
     uint32_t touchedCount;

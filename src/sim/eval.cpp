@@ -345,6 +345,29 @@ void AdvancePiece(__tracer& t, int32_t d) {
     }
 }
 
+// The crossfade colours of the rotators depend only on the rotation phase, the
+// same for every cell of a step; they are evaluated once per clock value.
+struct RotatorColours {
+    int32_t clock;
+    bool valid;
+    Rgb fadeOut, fadeIn, blurOut, blurIn;
+};
+RotatorColours g_rotatorColours;
+
+const RotatorColours& CurrentRotatorColours() {
+    RotatorColours& rc = g_rotatorColours;
+    if (!rc.valid || rc.clock != simulation.clock) {
+        const double p = (simulation.clock % kRotationUnits) * 0.001;
+        rc.fadeOut = Eval(tracerCurves.rotatorFade, p);
+        rc.fadeIn = Eval(tracerCurves.rotatorFade, 3.0 - p);
+        rc.blurOut = Eval(tracerCurves.rotatorBlur, p);
+        rc.blurIn = Eval(tracerCurves.rotatorBlur, 3.0 - p);
+        rc.clock = simulation.clock;
+        rc.valid = true;
+    }
+    return rc;
+}
+
 void FlashLetter(__tracer& t) {
     t.flash = 0.001f;
     g_sound->playLetterFlash(t.column);
@@ -409,6 +432,7 @@ int InitEvaluator() {
     SeedRandom(t2 % 31329, t1 % 30081);
 
     BuildTracerCurves();
+    g_rotatorColours.valid = false;
 
     ReleaseStorage();
     simulation = SimulationState{};
@@ -450,6 +474,7 @@ int InitEvaluator() {
 void ShutdownEvaluator() {
     ReleaseStorage();
     FreeTracerCurves();
+    g_rotatorColours.valid = false;
     for (int slot = 0; slot < kTracerSlots; ++slot) {
         tracerPool[slot] = __tracer{};
         tracerPool[slot].slot = slot;
@@ -671,7 +696,6 @@ void DrawTracer(const __tracer& t) {
     const int32_t from = t.eraserRow + 2 > 0 ? t.eraserRow + 2 : 0;
     const int32_t to = t.headRow - 3 < R - 1 ? t.headRow - 3 : R - 1;
     if (from > to) return;
-    const double p = (simulation.clock % kRotationUnits) * 0.001;
     const Rgb body = B * f;
     for (int32_t row = from; row <= to; ++row) {
         const StreamCell& c = t.cells[row];
@@ -682,8 +706,8 @@ void DrawTracer(const __tracer& t) {
             continue;
         }
         const uint32_t next = GlyphIndex(c.nextGlyph);
-        const Rgb fadeOut = Eval(curves.rotatorFade, p), fadeIn = Eval(curves.rotatorFade, 3.0 - p);
-        const Rgb blurOut = Eval(curves.rotatorBlur, p), blurIn = Eval(curves.rotatorBlur, 3.0 - p);
+        const RotatorColours& rc = CurrentRotatorColours();
+        const Rgb fadeOut = rc.fadeOut, fadeIn = rc.fadeIn, blurOut = rc.blurOut, blurIn = rc.blurIn;
         if (!settings.rotatorsPlainFade) {
             Push(grid, t.column, row, tex.glyph[glyph], fadeOut * f, q);
             Push(grid, t.column, row, tex.glyph[next], fadeIn * f, q);
