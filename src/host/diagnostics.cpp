@@ -66,6 +66,7 @@ void ReadDiagnosticsOptions() {
         diagnostics.frameMs = static_cast<int32_t>(v);
     }
     if (ReadNumber("KVS_TEST_HOLD_FRAMES", &v) && v > 0 && v < INT32_MAX) diagnostics.holdAfterFrames = static_cast<int32_t>(v);
+    if (ReadNumber("KVS_TEST_DIRECT_LAYERS", &v) && v != 0) diagnostics.directLayers = true;
     g_total = TimingTotals{};
     g_window = TimingTotals{};
     g_windowStartUs = 0;

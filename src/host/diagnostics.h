@@ -4,6 +4,7 @@
 //   KVS_TEST_FRAME_MS=<n>   simulate every frame as n ms long (pacing stays real)
 //   KVS_TEST_HOLD_FRAMES=<n> after n frames keep showing the same code grids
 //                            (no more simulation), so a picture can be compared
+//   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
 #pragma once
 
@@ -16,6 +17,7 @@ struct DiagnosticsOptions {
     bool fixedFrameMs;
     int32_t frameMs;
     int32_t holdAfterFrames;  // 0: never hold
+    bool directLayers;
 };
 
 extern DiagnosticsOptions diagnostics;

@@ -6,6 +6,7 @@
 #include "effects/hooks.h"
 #include "host/display_table.h"
 #include "render/gl_api.h"
+#include "render/layer_batch.h"
 #include "render/textures.h"
 #include "settings/fatal.h"
 #include "settings/memory.h"
@@ -25,6 +26,8 @@ constexpr uint32_t kCounterFormat = 9002;
 constexpr int kPrintCapacity = 2048;
 
 RendererBitmapLoader g_loader = nullptr;
+// Quads of the grid pass in progress.
+LayerBatch g_batch;
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -346,23 +349,82 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
     }
     // 10. Motion blur ring.
     CreateMotionBlurTextures();
-    // 11.-12. Quads.
+    // 11.-12. Quads, and the arrays a grid pass collects its quads in.
     SetUpQuadArrays();
+    if (!renderer.directLayers && !g_batch.capacity) InitLayerBatch(g_batch, kLayerBatchCapacity);
     // 13. Hooks of the intro and the crash effect.
     if (settings.consoleStart) PrepareConsoleIntro();
     PrepareCrashRendering();
     return 0;
 }
 
-void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint32_t quad, float r, float g, float b) {
-    const DisplayGeometry& d = renderer.displays[i];
+namespace {
+
+// Draws one quad at once, exactly as a layer is specified to be drawn.
+struct DirectSink {
+    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
+        glLoadIdentity();
+        glTranslatef(x, y, 0.0f);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glColor3f(r, g, b);
+        DrawQuad(set, display);
+    }
+};
+
+
+void RestoreQuadPointers() {
+    if (renderer.vertexBuffers) {
+        const auto bindBuffer =
+            reinterpret_cast<PFNGLBINDBUFFERARBPROC>(GetEntryPoint(renderer.extensions, "glBindBufferARB"));
+        bindBuffer(GL_ARRAY_BUFFER_ARB, 1);
+        glVertexPointer(4, GL_FLOAT, 0, nullptr);
+        bindBuffer(GL_ARRAY_BUFFER_ARB, 2);
+        glTexCoordPointer(4, GL_FLOAT, 0, nullptr);
+        bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+    } else {
+        glVertexPointer(4, GL_FLOAT, 0, renderer.quads.vertices);
+        glTexCoordPointer(4, GL_FLOAT, 0, renderer.quads.texCoords);
+    }
+}
+
+// Submits the collected quads, one draw per texture, and empties the batch.
+void FlushBatch() {
+    if (g_batch.count == 0) return;
+    const uint32_t buckets = ArrangeLayerBatch(g_batch, renderer.quads);
     glLoadIdentity();
-    glTranslatef(static_cast<float>(column) * d.cellWidth + static_cast<float>(displayRects[i].left - desktopRect.left),
-                 static_cast<float>(row) * d.cellHeight + static_cast<float>(displayRects[i].top - desktopRect.top),
-                 0.0f);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glColor3f(r, g, b);
-    DrawQuad(quad ? kLargeGlyphQuad : kGlyphQuad, i);
+    glVertexPointer(2, GL_FLOAT, 0, g_batch.positions);
+    glTexCoordPointer(2, GL_FLOAT, 0, g_batch.texCoords);
+    glColorPointer(3, GL_FLOAT, 0, g_batch.colours);
+    glEnableClientState(GL_COLOR_ARRAY);
+    for (uint32_t b = 0; b < buckets; ++b) {
+        glBindTexture(GL_TEXTURE_2D, g_batch.bucketTexture[b]);
+        glDrawArrays(GL_QUADS, static_cast<GLint>(g_batch.bucketFirst[b] * 4),
+                     static_cast<GLsizei>(g_batch.bucketSize[b] * 4));
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    RestoreQuadPointers();
+    ResetLayerBatch(g_batch);
+}
+
+struct BatchSink {
+    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
+        const LayerDraw draw{texture, static_cast<uint32_t>(QuadFirstVertex(set, display)), x, y, r, g, b};
+        if (AddLayerDraw(g_batch, draw)) return;
+        FlushBatch();
+        AddLayerDraw(g_batch, draw);
+    }
+};
+
+// The quads one layer consists of, handed to `sink` in drawing order: the layer
+// itself, its vertical blur and its halo passes.
+template <typename Sink>
+void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint32_t quad, float r, float g, float b,
+                   const Sink& sink) {
+    const DisplayGeometry& d = renderer.displays[i];
+    const float x =
+        static_cast<float>(column) * d.cellWidth + static_cast<float>(displayRects[i].left - desktopRect.left);
+    const float y = static_cast<float>(row) * d.cellHeight + static_cast<float>(displayRects[i].top - desktopRect.top);
+    sink(i, quad ? kLargeGlyphQuad : kGlyphQuad, texture, x, y, r, g, b);
     ++renderer.layersDrawn;
 
     const int32_t verticalBlur = settings.verticalBlurLevel;
@@ -373,25 +435,21 @@ void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     if (glyph < 0 || glow) return;
 
     if (verticalBlur != 0) {
-        glBindTexture(GL_TEXTURE_2D,
-                      settings.sharperVerticalBlur ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph]);
-        DrawQuad(kVerticalBlurQuad, i);
+        const uint32_t blurTexture =
+            settings.sharperVerticalBlur ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph];
+        sink(i, kVerticalBlurQuad, blurTexture, x, y, r, g, b);
     }
     if (halo != 0) {
-        glBindTexture(GL_TEXTURE_2D, settings.sharperHalo ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph]);
+        const uint32_t haloTexture = settings.sharperHalo ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph];
         const HaloPlan plan = PlanHalo(halo);
-        if (plan.whole > 0) {
-            glColor3f(r, g, b);
-            for (int32_t k = 0; k < plan.whole; ++k) DrawQuad(kHaloQuad, i);
-        }
-        if (plan.partial) {
-            glColor3f(r * plan.fraction, g * plan.fraction, b * plan.fraction);
-            DrawQuad(kHaloQuad, i);
-        }
+        for (int32_t k = 0; k < plan.whole; ++k) sink(i, kHaloQuad, haloTexture, x, y, r, g, b);
+        if (plan.partial)
+            sink(i, kHaloQuad, haloTexture, x, y, r * plan.fraction, g * plan.fraction, b * plan.fraction);
     }
 }
 
-void DrawCodeGrids() {
+template <typename Sink>
+void WalkCodeGrids(const Sink& sink) {
     const int count = displayCount < kMaxDisplays ? displayCount : kMaxDisplays;
     for (int i = 0; i < count; ++i) {
         const __buffer& grid = codeGrids[i];
@@ -403,10 +461,26 @@ void DrawCodeGrids() {
                     uint32_t texture = 0, quad = 0;
                     float r = 0, g = 0, b = 0;
                     GetCellLayer(grid, column, row, k, &texture, &r, &g, &b, &quad);
-                    DrawCellLayer(i, column, row, texture, quad != 0, r, g, b);
+                    EmitCellLayer(i, column, row, texture, quad != 0, r, g, b, sink);
                 }
             }
         }
+    }
+}
+
+}  // namespace
+
+void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint32_t quad, float r, float g, float b) {
+    if (i < 0 || i >= kQuadDisplaySlots) return;
+    EmitCellLayer(i, column, row, texture, quad, r, g, b, DirectSink{});
+}
+
+void DrawCodeGrids() {
+    if (!renderer.directLayers && g_batch.capacity) {
+        WalkCodeGrids(BatchSink{});
+        FlushBatch();
+    } else {
+        WalkCodeGrids(DirectSink{});
     }
     DrawCrashFlashes();
 }

@@ -26,6 +26,10 @@ struct RendererState {
     int32_t windowWidth;  // W and H of the frame composition
     int32_t windowHeight;
     uint32_t layersDrawn;  // cell layers drawn by the last RenderFrame
+    // Grid passes collect their quads and draw them by texture: the same
+    // picture as layer-by-layer drawing with far fewer draws. Set before
+    // InitRenderer to draw every layer on its own instead.
+    bool directLayers;
 };
 
 extern RendererState renderer;

@@ -128,6 +128,7 @@ void RunMessageLoop() {
         if (fadeOverlay) {
             DestroyWindow(fadeOverlay);
             fadeOverlay = nullptr;
+            TraceLine("overlay removed ms_since_start=%u", static_cast<unsigned>(GetTickCount() - startTick));
         }
     }
     if (fadeOverlay) {
@@ -185,6 +186,8 @@ int RunSaverMode() {
     if (localOptions.fadeOut && enumerated) {
         const RECT area{desktopRect.left, desktopRect.top, desktopRect.right, desktopRect.bottom};
         fadeOverlay = RunFadeOverlay(appInstance, area);
+        TraceLine("overlay %s ms_since_start=%u", fadeOverlay ? "opaque" : "failed",
+                  static_cast<unsigned>(GetTickCount() - startTick));
     }
 
     ShowWindow(saverWindow, SW_SHOW);

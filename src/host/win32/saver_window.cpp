@@ -7,6 +7,7 @@
 #include "host/saver_input.h"
 #include "host/win32/app.h"
 #include "render/gl_api.h"
+#include "settings/memory.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
@@ -27,6 +28,38 @@ constexpr int32_t kTitleCapacity = 2048;
 int32_t g_framesDone = 0;
 uint32_t g_glErrors = 0;
 
+// Diagnostics: what the frame in the back buffer looks like (read back once a
+// second while tracing), so that a run can be checked where the screen cannot
+// be captured (a preview inside another program's window).
+uint8_t* g_readback = nullptr;
+size_t g_readbackSize = 0;
+uint64_t g_lastPictureUs = 0;
+
+void TracePicture(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return;
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    if (bytes > g_readbackSize) {
+        FreeMemory(g_readback);
+        g_readback = static_cast<uint8_t*>(AllocZeroed(bytes));
+        g_readbackSize = g_readback ? bytes : 0;
+        if (!g_readback) return;
+    }
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, g_readback);
+    double red = 0, green = 0, blue = 0;
+    size_t lit = 0;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = &g_readback[i * 4];
+        red += p[0];
+        green += p[1];
+        blue += p[2];
+        const uint8_t top = p[0] > p[1] ? (p[0] > p[2] ? p[0] : p[2]) : (p[1] > p[2] ? p[1] : p[2]);
+        if (top > 24) ++lit;
+    }
+    TraceLine("picture frame=%d size=%dx%d lit=%.4f red=%.2f green=%.2f blue=%.2f", g_framesDone, width, height,
+              static_cast<double>(lit) / count, red / count, green / count, blue / count);
+}
+
 LRESULT Close(HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
@@ -39,12 +72,13 @@ void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
     glContext->farPlane = 10.0f;
     MakeCurrent(glContext);
     SetOrthoProjection(glContext);
+    renderer.directLayers = diagnostics.directLayers;
     InitRenderer(window, lowTextures);
     if (TraceEnabled()) {
         const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
         const char* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        TraceLine("renderer gl=\"%s\" device=\"%s\" vbo=%d mipmap=%d aniso=%d blur_size=%d blur_frames=%d",
-                  version ? version : "", rendererName ? rendererName : "", renderer.vertexBuffers ? 1 : 0,
+        TraceLine("renderer gl=\"%s\" device=\"%s\" direct=%d vbo=%d mipmap=%d aniso=%d blur_size=%d blur_frames=%d",
+                  version ? version : "", rendererName ? rendererName : "", renderer.directLayers ? 1 : 0, renderer.vertexBuffers ? 1 : 0,
                   HasExtension(renderer.extensions, kExtGenerateMipmap) ? 1 : 0, renderer.maxAnisotropy,
                   renderer.motionBlurSize, renderer.motionBlurCount);
         const uint32_t error = TakeGLError();
@@ -95,6 +129,10 @@ int FrameTick() {
     int32_t units;
     if (hold) {
         // Test hold: the grids keep the last simulated frame.
+        if (g_framesDone == diagnostics.holdAfterFrames) TraceLine("hold frame=%d", g_framesDone);
+        // Once every remembered motion blur frame shows the held grids too.
+        if (g_framesDone == diagnostics.holdAfterFrames + renderer.motionBlurCount + 2)
+            TraceLine("hold steady frame=%d", g_framesDone);
         ClearColorBuffer();
         units = FrameUnits(frameMs, settings.speed);
     } else {
@@ -109,6 +147,10 @@ int FrameTick() {
 
     if (counterFont && localOptions.showCounters)
         DrawCounterLine(*counterFont, CounterFramesPerSecond(lastFrameMs), mouseMoves, CountActiveTracers());
+    if (TraceEnabled() && (g_lastPictureUs == 0 || MonotonicMicros() - g_lastPictureUs >= 1000000)) {
+        g_lastPictureUs = MonotonicMicros();
+        TracePicture(glContext->width, glContext->height);
+    }
     glFlush();
     SwapBuffers(glContext->deviceContext);
     const uint64_t us3 = MonotonicMicros();

@@ -1,0 +1,192 @@
+// The display table built from enumerated rectangles (with the display log),
+// the display-mode list, and the per-display geometry derived from the table.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host/display_layout.h"
+#include "host/display_modes.h"
+#include "render/geometry.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class DisplayLayout : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = ::testing::TempDir() + "kvs_display_log_test.log";
+    std::remove(log_.c_str());
+  }
+  void TearDown() override {
+    std::remove(log_.c_str());
+    ResetDisplayTable();
+  }
+  std::string log_;
+};
+
+TEST_F(DisplayLayout, TwoDisplaysSideBySideAndTheirLog) {
+  BeginDisplayEnumeration(log_.c_str());
+  EXPECT_TRUE(AddEnumeratedDisplay(DisplayRect{0, 0, 1920, 1080}));
+  EXPECT_TRUE(AddEnumeratedDisplay(DisplayRect{1920, 0, 3200, 1024}));
+  EXPECT_TRUE(EndDisplayEnumeration());
+  EXPECT_EQ(displayCount, 2);
+  EXPECT_EQ(desktopRect.left, 0);
+  EXPECT_EQ(desktopRect.top, 0);
+  EXPECT_EQ(desktopRect.right, 3200);
+  EXPECT_EQ(desktopRect.bottom, 1080);
+  EXPECT_EQ(RectWidth(desktopRect), 3200);
+  EXPECT_EQ(DisplayWindowLeft(1), 1920);
+  EXPECT_EQ(ReadAll(log_),
+            "display 0: 0 0 1920 1080\n"
+            " - before: 2000000000 2000000000 -2000000000 -2000000000\n"
+            " - after: 0 0 1920 1080\n"
+            "display 1: 1920 0 3200 1024\n"
+            " - before: 0 0 1920 1080\n"
+            " - after: 0 0 3200 1080\n");
+
+  // The log is appended to, never truncated.
+  BeginDisplayEnumeration(log_.c_str());
+  AddEnumeratedDisplay(DisplayRect{0, 0, 800, 600});
+  EndDisplayEnumeration();
+  const std::string twice = ReadAll(log_);
+  EXPECT_EQ(twice.find("display 0: 0 0 800 600\n"), twice.rfind("display 0: "));
+  EXPECT_EQ(displayCount, 1);
+  EXPECT_EQ(displayRects[1].right, 0) << "a display of the earlier enumeration stayed in the table";
+}
+
+TEST_F(DisplayLayout, ADisplayLeftOfThePrimaryGivesNegativeCoordinates) {
+  BeginDisplayEnumeration(nullptr);
+  AddEnumeratedDisplay(DisplayRect{0, 0, 1280, 1024});
+  AddEnumeratedDisplay(DisplayRect{-1024, 200, 0, 968});
+  ASSERT_TRUE(EndDisplayEnumeration());
+  EXPECT_EQ(desktopRect.left, -1024);
+  EXPECT_EQ(desktopRect.top, 0);
+  EXPECT_EQ(desktopRect.right, 1280);
+  // In window coordinates the primary display starts 1024 pixels in.
+  EXPECT_EQ(DisplayWindowLeft(0), 1024);
+  EXPECT_EQ(DisplayWindowLeft(1), 0);
+  EXPECT_EQ(DisplayWindowTop(1), 200);
+}
+
+TEST_F(DisplayLayout, TheSeventeenthDisplayIsNeitherCountedNorCovered) {
+  BeginDisplayEnumeration(nullptr);
+  int accepted = 0;
+  for (int i = 0; i < 17; ++i) {
+    const bool more = AddEnumeratedDisplay(DisplayRect{i * 100, 0, i * 100 + 100, 100});
+    ++accepted;
+    if (!more) break;
+  }
+  EXPECT_EQ(accepted, 16);
+  EXPECT_FALSE(AddEnumeratedDisplay(DisplayRect{1600, 0, 1700, 100}));
+  EndDisplayEnumeration();
+  EXPECT_EQ(displayCount, 16);
+  EXPECT_EQ(desktopRect.right, 1600);
+}
+
+TEST_F(DisplayLayout, NoDisplayFallsBackToThePrimaryScreen) {
+  BeginDisplayEnumeration(log_.c_str());
+  EXPECT_FALSE(EndDisplayEnumeration());
+  EXPECT_EQ(displayCount, 1);
+  UsePrimaryScreenOnly(1024, 768);
+  EXPECT_EQ(displayRects[0].right, 1024);
+  EXPECT_EQ(desktopRect.bottom, 768);
+  EXPECT_EQ(ReadAll(log_), "");
+}
+
+TEST_F(DisplayLayout, AnUnwritableLogIsSkipped) {
+  BeginDisplayEnumeration("/nonexistent-folder/for/the/log.log");
+  EXPECT_TRUE(AddEnumeratedDisplay(DisplayRect{0, 0, 640, 480}));
+  EXPECT_TRUE(EndDisplayEnumeration());
+  EXPECT_EQ(displayCount, 1);
+}
+
+TEST(DisplayGeometry, EveryDisplayGetsItsOwnCellsAndQuads) {
+  // Two displays of different sizes, the second left of the first.
+  const DisplayRect rects[2] = {{0, 0, 1920, 1080}, {-1280, 56, 0, 1080}};
+  QuadArrays quads{};
+  for (int i = 0; i < 2; ++i) {
+    const DisplayGeometry g = MakeDisplayGeometry(RectWidth(rects[i]), RectHeight(rects[i]), 80, 40);
+    BuildDisplayQuads(quads, i, g, 1.0f, 0);
+  }
+  // Display 0: 24 x 27 cells; display 1: 16 x 25.6.
+  const float* d0 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 0) * 4];
+  const float* d1 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 1) * 4];
+  EXPECT_FLOAT_EQ(d0[4], 24.0f);
+  EXPECT_FLOAT_EQ(d0[9], 27.0f);
+  EXPECT_FLOAT_EQ(d1[4], 16.0f);
+  EXPECT_FLOAT_EQ(d1[9], 25.6f);
+  // Slots of absent displays stay empty.
+  const float* d2 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 2) * 4];
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(d2[k], 0.0f);
+}
+
+TEST(DisplayModes, ResolutionsDepthsAndRatesInFirstSeenOrder) {
+  static DisplayModeList list;
+  ClearDisplayModeList(list);
+  AddDisplayMode(list, 1024, 768, 16, 60);
+  AddDisplayMode(list, 1024, 768, 16, 75);
+  AddDisplayMode(list, 800, 600, 32, 60);
+  AddDisplayMode(list, 1024, 768, 32, 60);
+  AddDisplayMode(list, 1024, 768, 32, 75);
+  AddDisplayMode(list, 1024, 768, 32, 75);  // repeats stay
+  EXPECT_FALSE(AddDisplayMode(list, 640, 480, 8, 60));    // below 15 bits
+  EXPECT_FALSE(AddDisplayMode(list, 640, 480, 32, 0));    // no rate
+  ASSERT_EQ(list.count, 2);
+
+  int32_t w = 0, h = 0;
+  ASSERT_TRUE(GetResolution(list, 0, &w, &h));
+  EXPECT_EQ(w, 1024);
+  EXPECT_EQ(h, 768);
+  ASSERT_TRUE(GetResolution(list, 1, &w, &h));
+  EXPECT_EQ(w, 800);
+  EXPECT_FALSE(GetResolution(list, 2, &w, &h));
+  EXPECT_FALSE(GetResolution(list, -1, &w, &h));
+
+  EXPECT_EQ(GetDepthCount(list, 1024, 768), 2);
+  EXPECT_EQ(GetDepth(list, 0, 1024, 768), 16);
+  EXPECT_EQ(GetDepth(list, 1, 1024, 768), 32);
+  EXPECT_EQ(GetDepth(list, 2, 1024, 768), 0);
+  EXPECT_EQ(GetDepth(list, 0, 640, 480), 0);
+  // 16 bits lists only its own rates.
+  EXPECT_EQ(GetRefreshRateCount(list, 1024, 768, 16), 2);
+  EXPECT_EQ(GetRefreshRate(list, 0, 1024, 768, 16), 60u);
+  EXPECT_EQ(GetRefreshRate(list, 1, 1024, 768, 16), 75u);
+  EXPECT_EQ(GetRefreshRate(list, 2, 1024, 768, 16), 0u);
+  EXPECT_EQ(GetRefreshRateCount(list, 1024, 768, 32), 3);
+  EXPECT_EQ(GetRefreshRate(list, 2, 1024, 768, 32), 75u);
+  EXPECT_EQ(GetRefreshRate(list, 0, 1024, 768, 24), 0u);
+}
+
+TEST(DisplayModes, CapacitiesDropWhatDoesNotFit) {
+  static DisplayModeList list;
+  ClearDisplayModeList(list);
+  for (int i = 0; i < kMaxResolutions + 5; ++i) AddDisplayMode(list, 100 + i, 100, 32, 60);
+  EXPECT_EQ(list.count, kMaxResolutions);
+  for (int i = 0; i < kMaxRatesPerDepth + 3; ++i) AddDisplayMode(list, 100, 100, 32, 60 + i);
+  EXPECT_EQ(GetRefreshRateCount(list, 100, 100, 32), kMaxRatesPerDepth);
+  for (int bits = 15; bits < 15 + kMaxDepthsPerResolution + 2; ++bits) AddDisplayMode(list, 101, 100, bits, 60);
+  EXPECT_EQ(GetDepthCount(list, 101, 100), kMaxDepthsPerResolution);
+  list.changed = true;
+  ClearDisplayModeList(list);
+  EXPECT_FALSE(list.changed);
+  EXPECT_EQ(list.count, 0);
+}
+
+TEST(DisplayModes, TheModeIsChangedOnlyForOneDisplayWithBothSizes) {
+  EXPECT_TRUE(WantsDisplayModeChange(1, 1024, 768));
+  EXPECT_FALSE(WantsDisplayModeChange(2, 1024, 768));
+  EXPECT_FALSE(WantsDisplayModeChange(1, 0, 768));
+  EXPECT_FALSE(WantsDisplayModeChange(1, 1024, 0));
+  EXPECT_FALSE(WantsDisplayModeChange(1, 0, 0));
+}
+
+}  // namespace

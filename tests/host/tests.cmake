@@ -1,0 +1,29 @@
+# Saver host and renderer tests: the portable rules natively (kvs_tests); the
+# built screensaver in every mode and every post-effect under Wine, each program
+# on a virtual display of its own, one at a time.
+list(APPEND KVS_NATIVE_TEST_SOURCES
+  ${KVS_ROOT}/tests/host/cmdline_test.cpp
+  ${KVS_ROOT}/tests/host/saver_input_test.cpp
+  ${KVS_ROOT}/tests/host/display_layout_test.cpp
+  ${KVS_ROOT}/tests/render/geometry_test.cpp
+  ${KVS_ROOT}/tests/render/extensions_test.cpp
+  ${KVS_ROOT}/tests/render/layer_batch_test.cpp)
+
+if(WIN32)
+  function(kvs_add_saver_wine_test name)
+    add_executable(${name} ${ARGN} ${KVS_ROOT}/tests/host/win32/saver_harness.cpp)
+    target_link_libraries(${name} PRIVATE kvs_win32 gtest gtest_main ${KVS_STATIC_RUNTIME})
+    target_include_directories(${name} PRIVATE ${KVS_ROOT}/tests)
+    add_dependencies(${name} kvs_scr)
+    add_test(NAME ${name}
+             COMMAND bash ${KVS_ROOT}/tests/host/isolated_wine.sh $<TARGET_FILE:${name}> --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "KVS_WINE_ARCH=${KVS_WINE_ARCH};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-saver;KVS_SCR=${KVS_SHIPPED_SCR};KVS_SCR_RUNNABLE=${KVS_SCR_PATH};KVS_OUT_DIR=${CMAKE_BINARY_DIR}/test-output/${name}"
+      RESOURCE_LOCK kvs_saver_display
+      TIMEOUT 400)
+  endfunction()
+
+  kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
+  kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
+  kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
+endif()

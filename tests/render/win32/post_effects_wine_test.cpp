@@ -1,0 +1,235 @@
+// Every post-effect of the frame composition on one and the same rain: the
+// saver runs with a fixed seed and frame time and then keeps showing the same
+// code grids, so pictures of different options can be compared pixel by pixel.
+// Each run must render without a GL error; the pictures are kept as outputs.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "host/win32/saver_harness.h"
+
+using namespace saver_test;
+
+namespace {
+
+struct Shot {
+  bool ok = false;
+  Image image;
+  PictureStats stats;
+  std::string trace;
+};
+
+const Environment kHeldRain = {
+    {"KVS_TEST_SEED", "11"}, {"KVS_TEST_FRAME_MS", "200"}, {"KVS_TEST_HOLD_FRAMES", "12"}};
+
+// One held picture of the saver with the options changed by `change`.
+Shot TakeHeldShot(const std::string& name, const std::function<void(SettingsRecord&, LocalOptionsRecord&)>& change,
+                  const Environment& extra = {}) {
+  Shot shot;
+  SettingsRecord settings = DefaultSettings();
+  LocalOptionsRecord local = DefaultLocalOptions();
+  local.fadeOut = 0;
+  if (change) change(settings, local);
+  StoreRecords(settings, local);
+  Environment environment = kHeldRain;
+  environment.insert(environment.end(), extra.begin(), extra.end());
+
+  SaverProcess saver;
+  if (!saver.Start("/s", environment, name + ".log")) {
+    ADD_FAILURE() << name << ": the saver did not start";
+    return shot;
+  }
+  if (!saver.WaitForTrace("hold steady", 60000)) {
+    ADD_FAILURE() << name << ": no steady picture\n" << saver.Trace();
+    return shot;
+  }
+  // The held picture is the one that stays the same from one capture to the next.
+  Image previous = CaptureScreen();
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Sleep(300);
+    shot.image = CaptureScreen();
+    if (Measure(shot.image).litShare > 0.01 && DifferingShare(shot.image, previous, 0) == 0.0) break;
+    if (GetTickCount() - start > 20000) {
+      ADD_FAILURE() << name << ": the picture did not settle";
+      break;
+    }
+    previous = shot.image;
+  }
+  SaveImage(shot.image, "post-" + name);
+  PressKey(VK_ESCAPE);
+  DWORD code = 1;
+  if (!saver.WaitForExit(15000, &code)) {
+    PostMessageA(FindWindowA("The Korvan Selwyth Screensaver", nullptr), WM_CLOSE, 0, 0);
+    saver.WaitForExit(5000, &code);
+  }
+  shot.trace = saver.Trace();
+  EXPECT_EQ(code, 0u) << name;
+  EXPECT_NE(shot.trace.find("init gl_error=0x0"), std::string::npos) << name << "\n" << shot.trace;
+  EXPECT_NE(shot.trace.find("gl_errors=0"), std::string::npos) << name << "\n" << shot.trace;
+  shot.stats = Measure(shot.image);
+  shot.ok = shot.image.width > 0;
+  return shot;
+}
+
+class PostEffects : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
+    baseline_ = new Shot(TakeHeldShot("baseline", nullptr));
+  }
+  static void TearDownTestSuite() {
+    delete baseline_;
+    baseline_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(baseline_ && baseline_->ok);
+    ASSERT_GT(base().litShare, 0.05) << "the held rain is too thin to compare";
+  }
+  static const PictureStats& base() { return baseline_->stats; }
+  static const Image& baseImage() { return baseline_->image; }
+  static double Brightness(const PictureStats& s) { return s.meanRed + s.meanGreen + s.meanBlue; }
+
+  static Shot* baseline_;
+};
+Shot* PostEffects::baseline_ = nullptr;
+
+TEST_F(PostEffects, TheSameSeedGivesTheSamePictureAndLayerOrderDoesNotMatter) {
+  const Shot again = TakeHeldShot("baseline-again", nullptr);
+  ASSERT_TRUE(again.ok);
+  EXPECT_LT(DifferingShare(again.image, baseImage(), 2), 0.0005);
+  // Every layer drawn on its own, in push order: the same picture.
+  const Shot direct = TakeHeldShot("direct-layers", nullptr, {{"KVS_TEST_DIRECT_LAYERS", "1"}});
+  ASSERT_TRUE(direct.ok);
+  EXPECT_NE(direct.trace.find("direct=1"), std::string::npos);
+  EXPECT_LT(DifferingShare(direct.image, baseImage(), 4), 0.0005);
+}
+
+TEST_F(PostEffects, HaloStrengthAddsGlowAroundTheCharacters) {
+  const Shot none = TakeHeldShot("halo-0", [](SettingsRecord& s, LocalOptionsRecord&) { s.halo = 0; });
+  const Shot full = TakeHeldShot("halo-255", [](SettingsRecord& s, LocalOptionsRecord&) { s.halo = 255; });
+  ASSERT_TRUE(none.ok && full.ok);
+  // 0 < 72 (the default, 0.75 of a pass) < 255 (two passes and 0.66).
+  EXPECT_LT(Brightness(none.stats), 0.95 * Brightness(base()));
+  EXPECT_GT(Brightness(full.stats), 1.3 * Brightness(base()));
+  EXPECT_LT(none.stats.litShare, base().litShare);
+  EXPECT_GT(full.stats.litShare, base().litShare);
+  // The glow blurs the picture: the sharpest is the one without halo.
+  EXPECT_GT(none.stats.sharpness, base().sharpness);
+}
+
+TEST_F(PostEffects, VerticalBlurStretchesTheCharactersUpright) {
+  const Shot blur = TakeHeldShot("vertical-blur-8", [](SettingsRecord& s, LocalOptionsRecord&) {
+    s.verticalBlurLevel = 8;
+  });
+  const Shot sharper = TakeHeldShot("vertical-blur-8-sharper", [](SettingsRecord& s, LocalOptionsRecord&) {
+    s.verticalBlurLevel = 8;
+    s.sharperVerticalBlur = 1;
+  });
+  ASSERT_TRUE(blur.ok && sharper.ok);
+  EXPECT_GT(Brightness(blur.stats), 1.1 * Brightness(base()));
+  EXPECT_GT(blur.stats.litShare, base().litShare);
+  EXPECT_GT(DifferingShare(sharper.image, blur.image, 8), 0.005);
+}
+
+TEST_F(PostEffects, CharacterBlurSoftensTheGlyphs) {
+  const Shot level0 = TakeHeldShot("char-blur-0", [](SettingsRecord& s, LocalOptionsRecord&) { s.charBlurLevel = 0; });
+  const Shot level8 = TakeHeldShot("char-blur-8", [](SettingsRecord& s, LocalOptionsRecord&) { s.charBlurLevel = 8; });
+  ASSERT_TRUE(level0.ok && level8.ok);
+  // Default level 1 lies between.
+  EXPECT_GT(level0.stats.sharpness, base().sharpness);
+  EXPECT_LT(level8.stats.sharpness, base().sharpness);
+  EXPECT_GT(level8.stats.litShare, 0.5 * base().litShare);
+}
+
+TEST_F(PostEffects, EnglowBrightensTheGlyphs) {
+  // Sharp glyphs are mostly opaque already; englow shows on their soft edges.
+  const Shot englow = TakeHeldShot("englow-2", [](SettingsRecord& s, LocalOptionsRecord&) { s.charEnglow = 2.0f; });
+  ASSERT_TRUE(englow.ok);
+  EXPECT_GT(Brightness(englow.stats), 1.02 * Brightness(base()));
+  // On heavily blurred glyphs it nearly doubles the light.
+  const Shot soft = TakeHeldShot("char-blur-8-englow-1", [](SettingsRecord& s, LocalOptionsRecord&) {
+    s.charBlurLevel = 8;
+    s.halo = 0;
+  });
+  const Shot softBright = TakeHeldShot("char-blur-8-englow-2", [](SettingsRecord& s, LocalOptionsRecord&) {
+    s.charBlurLevel = 8;
+    s.halo = 0;
+    s.charEnglow = 2.0f;
+  });
+  ASSERT_TRUE(soft.ok && softBright.ok);
+  EXPECT_GT(Brightness(softBright.stats), 1.5 * Brightness(soft.stats));
+}
+
+TEST_F(PostEffects, CharacterSizeScalesTheGlyphQuads) {
+  const Shot small = TakeHeldShot("char-size-0.5", [](SettingsRecord& s, LocalOptionsRecord&) { s.charSize = 0.5f; });
+  const Shot large = TakeHeldShot("char-size-2.0", [](SettingsRecord& s, LocalOptionsRecord&) { s.charSize = 2.0f; });
+  ASSERT_TRUE(small.ok && large.ok);
+  EXPECT_LT(small.stats.litShare, 0.8 * base().litShare);
+  EXPECT_GT(large.stats.litShare, 1.2 * base().litShare);
+}
+
+TEST_F(PostEffects, MotionBlurComposesRememberedFrames) {
+  auto blurred = [](int depth, bool last, bool radial) {
+    return [=](SettingsRecord& s, LocalOptionsRecord&) {
+      s.motionBlurDepth = depth;
+      s.renderLastFrame = last ? 1 : 0;
+      s.radialBlur = radial ? 1 : 0;
+    };
+  };
+  const Shot one = TakeHeldShot("motion-blur-1", blurred(1, false, false));
+  const Shot oneSharp = TakeHeldShot("motion-blur-1-last-frame", blurred(1, true, false));
+  const Shot two = TakeHeldShot("motion-blur-2", blurred(2, false, false));
+  const Shot eight = TakeHeldShot("motion-blur-8", blurred(8, false, false));
+  const Shot oneRadial = TakeHeldShot("motion-blur-1-radial", blurred(1, false, true));
+  const Shot twoRadial = TakeHeldShot("motion-blur-2-radial", blurred(2, false, true));
+  const Shot eightRadial = TakeHeldShot("motion-blur-8-radial", blurred(8, false, true));
+  ASSERT_TRUE(one.ok && oneSharp.ok && two.ok && eight.ok && oneRadial.ok && twoRadial.ok && eightRadial.ok);
+
+  // Depth 1: the frame at 256 x 256 stretched over the window, blurrier.
+  EXPECT_GT(one.stats.litShare, 0.5 * base().litShare);
+  EXPECT_LT(one.stats.sharpness, 0.8 * base().sharpness);
+  // The sharp frame on top adds to the composed one (saturating).
+  const double sum = Brightness(one.stats) + Brightness(base());
+  EXPECT_GT(Brightness(oneSharp.stats), 0.8 * sum);
+  EXPECT_LT(Brightness(oneSharp.stats), 1.02 * sum);
+  // On a still picture the weights sum to one, whatever the depth.
+  EXPECT_LT(MeanDifference(two.image, one.image), 1.5);
+  EXPECT_LT(MeanDifference(eight.image, one.image), 2.5);
+  // Radial blur shows older frames enlarged around the centre.
+  EXPECT_GT(DifferingShare(oneRadial.image, one.image, 16), 0.02);
+  EXPECT_GT(DifferingShare(twoRadial.image, two.image, 16), 0.02);
+  EXPECT_GT(DifferingShare(eightRadial.image, eight.image, 16), 0.02);
+  EXPECT_GT(eightRadial.stats.litShare, 0.5 * base().litShare);
+}
+
+TEST_F(PostEffects, ExtremeLowTexturesAndEveryFilterRender) {
+  const Shot low = TakeHeldShot("low-textures", [](SettingsRecord&, LocalOptionsRecord& l) {
+    l.extremeLowTextures = 1;
+  });
+  ASSERT_TRUE(low.ok);
+  EXPECT_GT(low.stats.litShare, 0.3 * base().litShare);
+  EXPECT_GT(DifferingShare(low.image, baseImage(), 16), 0.02);
+
+  // The default is 2 (bilinear); the others change how glyphs are sampled.
+  for (int filter : {0, 1, 3}) {
+    const Shot shot = TakeHeldShot("filter-" + std::to_string(filter), [filter](SettingsRecord&, LocalOptionsRecord& l) {
+      l.textureFilter = filter;
+    });
+    ASSERT_TRUE(shot.ok);
+    EXPECT_GT(shot.stats.litShare, 0.5 * base().litShare) << filter;
+    EXPECT_GT(DifferingShare(shot.image, baseImage(), 4), 0.001) << "filter " << filter << " looks like bilinear";
+  }
+  const Shot anisotropic = TakeHeldShot("filter-3-anisotropic", [](SettingsRecord&, LocalOptionsRecord& l) {
+    l.textureFilter = 3;
+    l.anisotropic = 1;
+  });
+  ASSERT_TRUE(anisotropic.ok);
+  EXPECT_GT(anisotropic.stats.litShare, 0.5 * base().litShare);
+}
+
+}  // namespace
