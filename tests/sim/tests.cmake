@@ -1,3 +1,4 @@
+# Code rain: code grid, tracers and streams, incoming text.
 list(APPEND KVS_NATIVE_TEST_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/random_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/path_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/buffer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/eval_test.cpp)

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "settings/memory.h"
+#include "sim/buffer.h"
+
+namespace {
+
+class GridTest : public ::testing::Test {
+protected:
+    void SetUp() override { AllocCodeGrid(grid, 10, 6); }
+    void TearDown() override { FreeCodeGrid(grid); }
+    __buffer grid{};
+};
+
+TEST_F(GridTest, PushAndReadBackInPushOrder) {
+    EXPECT_EQ(0, IsCellUsed(grid, 3, 2));
+    EXPECT_EQ(0u, GetCellLayerCount(grid, 3, 2));
+    for (uint32_t i = 0; i < 32; ++i) EXPECT_EQ(0, PushCellLayer(grid, 3, 2, 100 + i, 0.1f * i, 0.5f, 1.0f, i % 2));
+    EXPECT_EQ(1, IsCellUsed(grid, 3, 2));
+    EXPECT_EQ(32u, GetCellLayerCount(grid, 3, 2));
+    // The 33rd push is dropped silently.
+    EXPECT_EQ(0, PushCellLayer(grid, 3, 2, 999, 1, 1, 1, 0));
+    EXPECT_EQ(32u, GetCellLayerCount(grid, 3, 2));
+    for (uint32_t i = 0; i < 32; ++i) {
+        uint32_t texture = 0, quad = 7;
+        float r = -1, g = -1, b = -1;
+        EXPECT_EQ(100 + i, GetCellLayer(grid, 3, 2, i, &texture, &r, &g, &b, &quad));
+        EXPECT_EQ(100 + i, texture);
+        EXPECT_FLOAT_EQ(0.1f * i, r);
+        EXPECT_FLOAT_EQ(0.5f, g);
+        EXPECT_FLOAT_EQ(1.0f, b);
+        EXPECT_EQ(i % 2, quad);
+    }
+    // Neighbours are untouched (column-major storage must not bleed into them).
+    EXPECT_EQ(0, IsCellUsed(grid, 3, 1));
+    EXPECT_EQ(0, IsCellUsed(grid, 3, 3));
+    EXPECT_EQ(0, IsCellUsed(grid, 2, 2));
+    EXPECT_EQ(0, IsCellUsed(grid, 4, 2));
+}
+
+TEST_F(GridTest, OutOfRangeCoordinatesChangeNothing) {
+    const int bad[][2] = {{-1, 0}, {0, -1}, {10, 0}, {0, 6}, {-1, -1}, {10, 6}};
+    for (const auto& c : bad) {
+        const uint32_t col = static_cast<uint32_t>(c[0]), row = static_cast<uint32_t>(c[1]);
+        EXPECT_EQ(-1, PushCellLayer(grid, col, row, 5, 1, 1, 1, 0));
+        EXPECT_EQ(0, IsCellUsed(grid, col, row));
+        EXPECT_EQ(-1, ClearCell(grid, col, row));
+        EXPECT_EQ(-1, PopCellLayer(grid, col, row));
+        EXPECT_EQ(0u, GetCellLayerCount(grid, col, row));
+        EXPECT_EQ(0u, GetCellLayer(grid, col, row, 0, nullptr, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_EQ(0, SetCellLayer(grid, col, row, 0, 5, 1, 1, 1, 0));
+    }
+    EXPECT_EQ(0u, CountUsedCells(grid));
+    EXPECT_EQ(0u, grid.touchedCount);
+}
+
+TEST_F(GridTest, PopClearAndRestart) {
+    PushCellLayer(grid, 1, 1, 11, 1, 0, 0, 0);
+    EXPECT_EQ(0, PopCellLayer(grid, 1, 1));
+    EXPECT_EQ(0, IsCellUsed(grid, 1, 1));
+    EXPECT_EQ(0u, GetCellLayerCount(grid, 1, 1));
+    // A push after the pop starts again at layer 0.
+    PushCellLayer(grid, 1, 1, 22, 0, 1, 0, 1);
+    EXPECT_EQ(1u, GetCellLayerCount(grid, 1, 1));
+    EXPECT_EQ(22u, GetCellLayer(grid, 1, 1, 0, nullptr, nullptr, nullptr, nullptr, nullptr));
+
+    PushCellLayer(grid, 1, 1, 33, 0, 0, 1, 0);
+    EXPECT_EQ(0, PopCellLayer(grid, 1, 1));
+    EXPECT_EQ(1u, GetCellLayerCount(grid, 1, 1));
+    EXPECT_EQ(0u, GetCellLayer(grid, 1, 1, 1, nullptr, nullptr, nullptr, nullptr, nullptr));
+
+    EXPECT_EQ(0, ClearCell(grid, 1, 1));
+    EXPECT_EQ(0, IsCellUsed(grid, 1, 1));
+    EXPECT_EQ(0u, GetCellLayerCount(grid, 1, 1));
+    // Pop on a never-used cell does nothing.
+    EXPECT_EQ(0, PopCellLayer(grid, 5, 5));
+    EXPECT_EQ(0, IsCellUsed(grid, 5, 5));
+}
+
+TEST_F(GridTest, GetAndSetRespectTheLayerCount) {
+    PushCellLayer(grid, 4, 0, 40, 0.25f, 0.5f, 0.75f, 1);
+    uint32_t texture = 77, quad = 77;
+    float r = 7, g = 7, b = 7;
+    // Index equal to the count: result 0 and the outputs untouched.
+    EXPECT_EQ(0u, GetCellLayer(grid, 4, 0, 1, &texture, &r, &g, &b, &quad));
+    EXPECT_EQ(77u, texture);
+    EXPECT_EQ(7.0f, r);
+    EXPECT_EQ(77u, quad);
+    // Null outputs are allowed.
+    EXPECT_EQ(40u, GetCellLayer(grid, 4, 0, 0, nullptr, &r, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0.25f, r);
+
+    EXPECT_EQ(0, SetCellLayer(grid, 4, 0, 0, 41, 1, 1, 1, 0));
+    EXPECT_EQ(41u, GetCellLayer(grid, 4, 0, 0, nullptr, nullptr, nullptr, nullptr, &quad));
+    EXPECT_EQ(0u, quad);
+    // Beyond the count, on unused cells and with a "negative" index: nothing.
+    EXPECT_EQ(0, SetCellLayer(grid, 4, 0, 1, 99, 1, 1, 1, 0));
+    EXPECT_EQ(0, SetCellLayer(grid, 4, 0, static_cast<uint32_t>(-1), 99, 1, 1, 1, 0));
+    EXPECT_EQ(0, SetCellLayer(grid, 5, 0, 0, 99, 1, 1, 1, 0));
+    EXPECT_EQ(1u, GetCellLayerCount(grid, 4, 0));
+    EXPECT_EQ(0, IsCellUsed(grid, 5, 0));
+    ClearCell(grid, 4, 0);
+    EXPECT_EQ(0, SetCellLayer(grid, 4, 0, 0, 99, 1, 1, 1, 0));
+    EXPECT_EQ(0u, GetCellLayer(grid, 4, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(GridTest, ClearEmptiesEveryCellAndStatisticsFollow) {
+    PushCellLayer(grid, 0, 0, 1, 1, 1, 1, 0);
+    PushCellLayer(grid, 0, 0, 2, 1, 1, 1, 0);
+    PushCellLayer(grid, 9, 5, 3, 1, 1, 1, 0);
+    PushCellLayer(grid, 5, 3, 4, 1, 1, 1, 0);
+    ClearCell(grid, 5, 3);
+    EXPECT_EQ(2u, CountUsedCells(grid));
+    EXPECT_EQ(3u, CountUsedLayers(grid));
+    ClearCodeGrid(grid);
+    for (uint32_t c = 0; c < 10; ++c)
+        for (uint32_t r = 0; r < 6; ++r) EXPECT_EQ(0, IsCellUsed(grid, c, r));
+    EXPECT_EQ(0u, CountUsedCells(grid));
+    EXPECT_EQ(0u, grid.touchedCount);
+}
+
+TEST(GridAllocation, EmptyAndReallocatedGrids) {
+    __buffer grid{};
+    AllocCodeGrid(grid, 0, 5);
+    EXPECT_EQ(-1, PushCellLayer(grid, 0, 0, 1, 1, 1, 1, 0));
+    ClearCodeGrid(grid);
+    AllocCodeGrid(grid, 3, 2);
+    EXPECT_EQ(3u, grid.width);
+    EXPECT_EQ(2u, grid.height);
+    EXPECT_EQ(0, PushCellLayer(grid, 2, 1, 1, 1, 1, 1, 0));
+    EXPECT_EQ(-1, PushCellLayer(grid, 3, 1, 1, 1, 1, 1, 0));
+    FreeCodeGrid(grid);
+}
+
+TEST(GridAllocationDeathTest, FailureIsFatalWithTheGridReport) {
+    __buffer grid{};
+    EXPECT_EXIT(
+        {
+            FailAllocationAfter(1);
+            AllocCodeGrid(grid, 80, 40);
+        },
+        ::testing::ExitedWithCode(1), "buffer.*15.*__buffer::__buffer\\(int, int\\).*Supplement buffer allocation error");
+    EXPECT_EXIT(
+        {
+            FailAllocationAfter(3);  // the touched-cell list, after both cell arrays
+            AllocCodeGrid(grid, 80, 40);
+        },
+        ::testing::ExitedWithCode(1), "Supplement buffer allocation error");
+}
+
+// A plain model of the grid: one row-major array of cells, zero-filled on clear.
+struct ModelGrid {
+    struct Cell {
+        uint8_t used;
+        uint32_t count;
+        CellLayer layers[32];
+    };
+    uint32_t w, h;
+    std::vector<Cell> cells;
+    ModelGrid(uint32_t width, uint32_t height) : w(width), h(height), cells(width * height) {}
+    Cell* At(uint32_t c, uint32_t r) { return c < w && r < h ? &cells[r * w + c] : nullptr; }
+    void Clear() { std::fill(cells.begin(), cells.end(), Cell{}); }
+    int Push(uint32_t c, uint32_t r, const CellLayer& l) {
+        Cell* cell = At(c, r);
+        if (!cell) return -1;
+        if (!cell->used) {
+            cell->used = 1;
+            cell->count = 1;
+            cell->layers[0] = l;
+        } else if (cell->count < 32) {
+            cell->layers[cell->count++] = l;
+        }
+        return 0;
+    }
+    int ClearOne(uint32_t c, uint32_t r) {
+        Cell* cell = At(c, r);
+        if (!cell) return -1;
+        cell->used = 0;
+        return 0;
+    }
+    int Pop(uint32_t c, uint32_t r) {
+        Cell* cell = At(c, r);
+        if (!cell) return -1;
+        if (cell->count > 1)
+            --cell->count;
+        else if (cell->count == 1)
+            cell->used = 0;
+        return 0;
+    }
+    int Set(uint32_t c, uint32_t r, uint32_t i, const CellLayer& l) {
+        Cell* cell = At(c, r);
+        if (cell && cell->used && i < cell->count) cell->layers[i] = l;
+        return 0;
+    }
+};
+
+void ExpectSameGrid(ModelGrid& model, const __buffer& grid) {
+    for (uint32_t c = 0; c <= model.w; ++c) {
+        for (uint32_t r = 0; r <= model.h; ++r) {
+            ModelGrid::Cell* m = model.At(c, r);
+            const uint32_t count = m && m->used ? m->count : 0;
+            ASSERT_EQ(m ? m->used : 0, IsCellUsed(grid, c, r)) << c << "," << r;
+            ASSERT_EQ(count, GetCellLayerCount(grid, c, r)) << c << "," << r;
+            for (uint32_t i = 0; i <= count; ++i) {
+                uint32_t texture = 0xdead, quad = 0xdead;
+                float red = -1, green = -1, blue = -1;
+                const uint32_t got = GetCellLayer(grid, c, r, i, &texture, &red, &green, &blue, &quad);
+                if (i < count) {
+                    const CellLayer& l = m->layers[i];
+                    ASSERT_EQ(l.texture, got);
+                    ASSERT_EQ(l.texture, texture);
+                    ASSERT_EQ(l.red, red);
+                    ASSERT_EQ(l.green, green);
+                    ASSERT_EQ(l.blue, blue);
+                    ASSERT_EQ(l.quad, quad);
+                } else {
+                    ASSERT_EQ(0u, got);
+                    ASSERT_EQ(0xdeadu, texture);
+                }
+            }
+        }
+    }
+}
+
+// The touched-cell clearing must give exactly the results of clearing every
+// cell: random operation mixes, including clears in the middle of a frame and
+// cells that were cleared or popped empty and then pushed again.
+TEST(GridEquivalence, MatchesAFullyClearedGridUnderRandomOperations) {
+    std::mt19937 rng(20240607);
+    const uint32_t sizes[][2] = {{1, 1}, {3, 7}, {8, 6}, {17, 5}};
+    for (const auto& size : sizes) {
+        __buffer grid{};
+        AllocCodeGrid(grid, static_cast<int>(size[0]), static_cast<int>(size[1]));
+        ModelGrid model(size[0], size[1]);
+        auto coordinate = [&](uint32_t limit) {
+            // Mostly in range, sometimes just outside or "negative".
+            const uint32_t roll = rng() % 20;
+            if (roll == 0) return limit;
+            if (roll == 1) return static_cast<uint32_t>(-1);
+            return static_cast<uint32_t>(rng() % limit);
+        };
+        for (int round = 0; round < 60; ++round) {
+            const int ops = static_cast<int>(rng() % 300);
+            for (int k = 0; k < ops; ++k) {
+                const uint32_t c = coordinate(size[0]), r = coordinate(size[1]);
+                const CellLayer l{static_cast<uint32_t>(rng() % 1000), static_cast<float>(rng() % 7),
+                                  static_cast<float>(rng() % 5), static_cast<float>(rng() % 3), static_cast<uint32_t>(rng() % 2)};
+                switch (rng() % 10) {
+                    case 0: ASSERT_EQ(model.ClearOne(c, r), ClearCell(grid, c, r)); break;
+                    case 1: ASSERT_EQ(model.Pop(c, r), PopCellLayer(grid, c, r)); break;
+                    case 2: {
+                        const uint32_t i = rng() % 34;
+                        ASSERT_EQ(model.Set(c, r, i, l), SetCellLayer(grid, c, r, i, l.texture, l.red, l.green, l.blue, l.quad));
+                        break;
+                    }
+                    case 3:
+                        if (rng() % 20 == 0) {
+                            model.Clear();
+                            ClearCodeGrid(grid);
+                        }
+                        break;
+                    default:
+                        // Bursts into one cell so that the 32-layer limit is reached too.
+                        for (uint32_t n = rng() % 3 == 0 ? 40 : 1; n > 0; --n)
+                            ASSERT_EQ(model.Push(c, r, l), PushCellLayer(grid, c, r, l.texture, l.red, l.green, l.blue, l.quad));
+                }
+            }
+            ExpectSameGrid(model, grid);
+            if (HasFatalFailure()) return;
+            if (round % 3 == 0) {
+                model.Clear();
+                ClearCodeGrid(grid);
+                ExpectSameGrid(model, grid);
+            }
+        }
+        FreeCodeGrid(grid);
+    }
+}
+
+}  // namespace
