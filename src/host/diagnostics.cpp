@@ -12,7 +12,7 @@ namespace {
 
 struct TimingTotals {
     uint64_t frames;
-    uint64_t simulationUs, renderUs, presentUs, frameUs, layers;
+    uint64_t simulationUs, renderUs, walkUs, submitUs, presentUs, frameUs, layers;
 };
 
 TimingTotals g_total;   // since start
@@ -33,6 +33,8 @@ void Add(TimingTotals& t, const FrameTiming& f) {
     ++t.frames;
     t.simulationUs += f.simulationUs;
     t.renderUs += f.renderUs;
+    t.walkUs += f.walkUs;
+    t.submitUs += f.submitUs;
     t.presentUs += f.presentUs;
     t.frameUs += f.frameUs;
     t.layers += f.layers;
@@ -42,9 +44,12 @@ void WriteTotals(const char* label, const TimingTotals& t, uint64_t wallUs) {
     if (t.frames == 0) return;
     const double n = static_cast<double>(t.frames);
     const double fps = wallUs ? n * 1e6 / static_cast<double>(wallUs) : 0.0;
-    TraceLine("%s frames=%llu fps=%.1f sim_ms=%.3f render_ms=%.3f present_ms=%.3f frame_ms=%.3f layers=%.0f", label,
-              static_cast<unsigned long long>(t.frames), fps, t.simulationUs / n / 1000.0, t.renderUs / n / 1000.0,
-              t.presentUs / n / 1000.0, t.frameUs / n / 1000.0, static_cast<double>(t.layers) / n);
+    TraceLine(
+        "%s frames=%llu fps=%.1f sim_ms=%.3f render_ms=%.3f walk_ms=%.3f submit_ms=%.3f present_ms=%.3f "
+        "frame_ms=%.3f layers=%.0f",
+        label, static_cast<unsigned long long>(t.frames), fps, t.simulationUs / n / 1000.0, t.renderUs / n / 1000.0,
+        t.walkUs / n / 1000.0, t.submitUs / n / 1000.0, t.presentUs / n / 1000.0, t.frameUs / n / 1000.0,
+        static_cast<double>(t.layers) / n);
 }
 
 uint64_t g_firstFrameUs = 0;

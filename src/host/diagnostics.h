@@ -39,7 +39,9 @@ uint64_t MonotonicMicros();
 // Per-frame timing, summarised in the trace about once a second and at the end.
 struct FrameTiming {
     uint64_t simulationUs;  // grid clears, simulation and effect steps
-    uint64_t renderUs;      // RenderFrame: grid walk and GL command submission
+    uint64_t renderUs;      // RenderFrame as a whole
+    uint64_t walkUs;        //   of which the grid walk collecting the quads
+    uint64_t submitUs;      //   and the GL calls drawing them
     uint64_t presentUs;     // counter line, flush and buffer swap
     uint64_t frameUs;       // the whole tick without its pacing sleep
     uint32_t layers;        // cell layers drawn

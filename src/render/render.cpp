@@ -1,5 +1,6 @@
 #include "render/render.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,11 @@ constexpr int kPrintCapacity = 2048;
 RendererBitmapLoader g_loader = nullptr;
 // Quads of the grid pass in progress.
 LayerBatch g_batch;
+
+uint64_t NowMicros() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -477,8 +483,14 @@ void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
 
 void DrawCodeGrids() {
     if (!renderer.directLayers && g_batch.capacity) {
+        const uint64_t t0 = renderer.measure ? NowMicros() : 0;
         WalkCodeGrids(BatchSink{});
+        const uint64_t t1 = renderer.measure ? NowMicros() : 0;
         FlushBatch();
+        if (renderer.measure) {
+            renderer.walkMicros += t1 - t0;
+            renderer.submitMicros += NowMicros() - t1;
+        }
     } else {
         WalkCodeGrids(DirectSink{});
     }
@@ -487,6 +499,8 @@ void DrawCodeGrids() {
 
 int RenderFrame(int32_t units) {
     renderer.layersDrawn = 0;
+    renderer.walkMicros = 0;
+    renderer.submitMicros = 0;
     bool rainVisible = true;
     if (settings.consoleStart) rainVisible = AdvanceConsoleIntro(units);
 

@@ -30,6 +30,11 @@ struct RendererState {
     // picture as layer-by-layer drawing with far fewer draws. Set before
     // InitRenderer to draw every layer on its own instead.
     bool directLayers;
+    // Time measurement of the last RenderFrame (when `measure` is set): the
+    // grid walk that collects the quads, and the GL calls that submit them.
+    bool measure;
+    uint64_t walkMicros;
+    uint64_t submitMicros;
 };
 
 extern RendererState renderer;

@@ -23,7 +23,15 @@ if(WIN32)
       TIMEOUT 400)
   endfunction()
 
+  # Writes the option records (defaults plus named fields); the benchmark uses it.
+  add_executable(kvs_saver_options ${KVS_ROOT}/tests/host/win32/saver_options.cpp)
+  target_link_libraries(kvs_saver_options PRIVATE kvs_core ${KVS_STATIC_RUNTIME})
+
   kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
   kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
 endif()
+
+# Saver host: the frame time arithmetic.
+list(APPEND KVS_NATIVE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/frametime_test.cpp)

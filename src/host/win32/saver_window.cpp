@@ -73,6 +73,7 @@ void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
     MakeCurrent(glContext);
     SetOrthoProjection(glContext);
     renderer.directLayers = diagnostics.directLayers;
+    renderer.measure = TraceEnabled();
     InitRenderer(window, lowTextures);
     if (TraceEnabled()) {
         const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -163,7 +164,8 @@ int FrameTick() {
             ++g_glErrors;
             if (g_glErrors <= 8) TraceLine("gl_error frame=%d code=0x%x", g_framesDone, error);
         }
-        RecordFrameTiming(FrameTiming{us1 - us0, us2 - us1, us3 - us2, us3 - us0, renderer.layersDrawn});
+        RecordFrameTiming(FrameTiming{us1 - us0, us2 - us1, renderer.walkMicros, renderer.submitMicros, us3 - us2,
+                                      us3 - us0, renderer.layersDrawn});
     }
 
     Sleep(FramePacingSleepMs(localOptions.reduceHardwareUsage != 0, lastFrameMs));
