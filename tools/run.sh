@@ -13,20 +13,29 @@ cmake --preset win32 >/dev/null && cmake --build build/win32 -j"$jobs"
 if [ "$tree" != win32 ]; then
   cmake --preset "$tree" >/dev/null && cmake --build "build/$tree" -j"$jobs"
 fi
-scr="build/$tree/TheKorvanSelwyth.scr"
+scr="$PWD/build/$tree/TheKorvanSelwyth.scr"
+export WINEPREFIX="$PWD/build/$tree/wineprefix"
 mkdir -p out
 build/win32/host-tools/tools/artgen/kvs_artgen --contact-sheet out/artwork.png || true
 [ $# -gt 0 ] || set -- /s
+# The saver runs inside out/: make file arguments (a preset for /i) absolute.
+args=()
+for a in "$@"; do
+  if [ -e "$a" ]; then args+=("$(readlink -f "$a")"); else args+=("$a"); fi
+done
+set -- "${args[@]}"
 
+# The saver appends its display log to the current directory: keep it in out/.
 if [ -n "${DISPLAY:-}" ]; then
-  exec cmake/wine-run.sh "$scr" "$@"
+  cd out
+  exec ../cmake/wine-run.sh "$scr" "$@"
 fi
 
 # Headless: a virtual display, a few seconds of the saver, screenshots.
 seconds=${KVS_RUN_SECONDS:-8}
 kvs_ensure_display "${KVS_RUN_SCREEN:-1024x768x24}"
 mkdir -p out
-WINEPREFIX="$PWD/build/$tree/wineprefix" cmake/wine-run.sh "$scr" "$@" &
+(cd out && exec ../cmake/wine-run.sh "$scr" "$@") &
 pid=$!
 shots=0
 for t in $(seq 1 "$seconds"); do
