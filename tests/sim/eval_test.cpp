@@ -178,26 +178,6 @@ TEST_F(EvalTest, StartTracerFillsAFreshStream) {
     }
 }
 
-TEST_F(EvalTest, KeepPatternGivesTheSameGlyphsToSuccessiveStreams) {
-    settings.noOverwriteTest = 1;
-    settings.columns = 8;
-    Start();
-    std::vector<int> first(settings.rows, -1);
-    int column = -1, matched = 0;
-    for (int attempt = 0; attempt < 200 && matched < 2; ++attempt) {
-        tracerPool[0].active = 0;
-        ASSERT_EQ(0, StartTracer(0));
-        if (column >= 0 && tracerPool[0].column != column) continue;
-        column = tracerPool[0].column;
-        for (int r = 0; r < settings.rows; ++r) {
-            if (first[r] < 0) first[r] = tracerPool[0].cells[r].glyph;
-            EXPECT_EQ(first[r], tracerPool[0].cells[r].glyph) << "row " << r;
-        }
-        ++matched;
-    }
-    EXPECT_EQ(2, matched);
-}
-
 TEST_F(EvalTest, PickColumnRefusesWhenEveryCandidateIsBlocked) {
     settings.columns = 8;
     Start();
@@ -351,15 +331,6 @@ TEST_F(EvalTest, ReleasePeriodAndTheRemainderOfTheTick) {
         EXPECT_EQ(200, t.headProgress);
         EXPECT_EQ(200, t.eraserProgress);
     }
-}
-
-TEST_F(EvalTest, AFullPoolReleasesNothing) {
-    settings.noOverwriteTest = 1;
-    settings.releaseIntervalLog2 = 0;
-    Start();
-    for (int s = 0; s < kTracerSlots; ++s) Place(s, s % settings.columns, -1, -40);
-    for (int i = 0; i < 10; ++i) StepSimulation(1000);
-    EXPECT_EQ(kTracerSlots, CountActiveTracers());
 }
 
 TEST_F(EvalTest, AStepOfNothingIsATick) {

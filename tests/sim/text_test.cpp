@@ -222,15 +222,6 @@ TEST_F(TextTest, ManyLettersFlashInLargerBatchesAndAllAtTheEnd) {
     EXPECT_EQ(45, CountEvents('F'));
 }
 
-TEST_F(TextTest, TheTimelineWaitsForEveryLetter) {
-    SetLines("AB", "", "");
-    Start();
-    StartRun();
-    for (int i = 0; i < 5; ++i) StepSimulation(1000);
-    EXPECT_LT(incomingText.lettersPlaced, incomingText.lettersStarted);
-    EXPECT_EQ(0, incomingText.textClock);
-}
-
 TEST_F(TextTest, RepeatStartsAgainAfterTheInterval) {
     settings.textRepeat = 1;
     settings.textInterval = 1;
