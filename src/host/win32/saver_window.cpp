@@ -103,7 +103,8 @@ void DestroyRendering(HWND window) {
     }
     ReleaseGLContext(window, glContext);
     glContext = nullptr;
-    counterFont = nullptr;  // its lists went with the context
+    FreeMemory(counterFont);  // its display lists went with the context
+    counterFont = nullptr;
 }
 
 // Milliseconds from the creation of this process to now.
@@ -246,6 +247,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            SetFatalReportOwner(window);
             CreateRenderingContext(window, false, true);
             return 0;
         case WM_SIZE:

@@ -416,4 +416,16 @@ TEST_F(SaverModes, ImportModeStoresThePresetUnderTheFileName) {
   EXPECT_EQ(+s.columns, 66);
 }
 
+TEST_F(SaverModes, ImportOfAMissingFileReportsItAndExitsWithOne) {
+  Store();
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start("/i \"" + OutputDir() + "no such preset.kvs\"", {}, "import-missing.log"));
+  HWND box = FindTopWindow("#32770", "The Korvan Selwyth Screensaver", 20000);
+  ASSERT_NE(box, nullptr) << "no message for a missing file";
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code));
+  EXPECT_EQ(code, 1u);
+}
+
 }  // namespace
