@@ -78,6 +78,9 @@ void ApplyCameraZoom(int32_t w, int32_t h) {
     if (!(zoom > 0.0f)) return;
     const OrthoBounds b = CameraZoomBounds(w, h, &zoom);
     incomingText.cameraZoom = zoom;
+    // A zoom of 1 leaves no area to show; the whole window stays in view
+    // rather than an invalid projection.
+    if (!(b.left < b.right && b.top < b.bottom)) return;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(b.left, b.right, b.bottom, b.top, 1.0, -1.0);
@@ -170,7 +173,11 @@ void SetUpQuadArrays() {
         BuildDisplayQuads(renderer.quads, i, renderer.displays[i], charSize, blurLevel);
     }
 
-    renderer.vertexBuffers = HasExtension(renderer.extensions, kExtVertexBufferObject);
+    // The buffer path needs the extension and both functions it calls; a driver
+    // that lists the extension without resolving them gets the client arrays.
+    renderer.vertexBuffers = HasExtension(renderer.extensions, kExtVertexBufferObject) &&
+                             GetEntryPoint(renderer.extensions, "glBindBufferARB") != UnavailableExtensionStub &&
+                             GetEntryPoint(renderer.extensions, "glBufferDataARB") != UnavailableExtensionStub;
     if (renderer.vertexBuffers) {
         const auto bindBuffer =
             reinterpret_cast<PFNGLBINDBUFFERARBPROC>(GetEntryPoint(renderer.extensions, "glBindBufferARB"));
