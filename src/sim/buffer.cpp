@@ -31,7 +31,7 @@ int AllocCodeGrid(__buffer& grid, int columns, int rows) {
     if (!touched) {
         FreeMemory(layers);
         FreeMemory(cells);
-        ReportFatalError(9103, "buffer", kGridFailureLine, "__buffer::__buffer(int, int)");
+        ReportFatalError(9103, "buffer.cpp", kGridFailureLine, "__buffer::__buffer(int, int)");
     }
     grid.width = static_cast<uint32_t>(columns);
     grid.height = static_cast<uint32_t>(rows);

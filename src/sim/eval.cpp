@@ -446,14 +446,14 @@ int InitEvaluator() {
         t.slot = slot;
         if (simulation.rows == 0) continue;
         t.cells = static_cast<StreamCell*>(AllocZeroedArray(static_cast<size_t>(simulation.rows), sizeof(StreamCell)));
-        if (!t.cells) ReportFatalError(9101, "eval", kColumnBufferFailureLine, "int __tracer::alloc()");
+        if (!t.cells) ReportFatalError(9101, "eval.h", kColumnBufferFailureLine, "int __tracer::alloc()");
     }
 
     if (settings.keepPattern && simulation.rows > 0 && simulation.columns > 0) {
         const size_t cells = static_cast<size_t>(simulation.columns) * static_cast<size_t>(simulation.rows);
         for (int d = 0; d < simulation.displays; ++d) {
             StreamCell* p = static_cast<StreamCell*>(AllocZeroedArray(cells, sizeof(StreamCell)));
-            if (!p) ReportFatalError(9102, "eval", kPatternFailureLine, "int InitEvaluator()");
+            if (!p) ReportFatalError(9102, "eval.cpp", kPatternFailureLine, "int InitEvaluator()");
             patternMemory[d] = p;
             for (int32_t col = 0; col < simulation.columns; ++col) {
                 for (int32_t row = 0; row < simulation.rows; ++row) {

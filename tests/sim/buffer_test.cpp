@@ -142,7 +142,7 @@ TEST(GridAllocationDeathTest, FailureIsFatalWithTheGridReport) {
             FailAllocationAfter(1);
             AllocCodeGrid(grid, 80, 40);
         },
-        ::testing::ExitedWithCode(1), "buffer.*15.*__buffer::__buffer\\(int, int\\).*Supplement buffer allocation error");
+        ::testing::ExitedWithCode(1), "buffer\\.cpp.*15.*__buffer::__buffer\\(int, int\\).*Supplement buffer allocation error");
     EXPECT_EXIT(
         {
             FailAllocationAfter(3);  // the touched-cell list, after both cell arrays

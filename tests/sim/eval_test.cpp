@@ -138,7 +138,7 @@ TEST(EvalDeathTest, AllocationFailuresAreFatal) {
             FailAllocationAfter(firstColumnBuffer);
             InitEvaluator();
         },
-        ::testing::ExitedWithCode(1), "eval.*84.*int __tracer::alloc\\(\\).*Tracer buffer allocation error");
+        ::testing::ExitedWithCode(1), "eval\\.h.*84.*int __tracer::alloc\\(\\).*Tracer buffer allocation error");
     EXPECT_EXIT(
         {
             FailAllocationAfter(total - 1);  // the last column buffer
@@ -150,7 +150,7 @@ TEST(EvalDeathTest, AllocationFailuresAreFatal) {
             FailAllocationAfter(total + 1);  // the first pattern memory
             InitEvaluator();
         },
-        ::testing::ExitedWithCode(1), "eval.*118.*int InitEvaluator\\(\\).*Pattern memory");
+        ::testing::ExitedWithCode(1), "eval\\.cpp.*118.*int InitEvaluator\\(\\).*Pattern memory");
 }
 
 // ---- starting streams ---------------------------------------------------------

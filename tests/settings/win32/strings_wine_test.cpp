@@ -58,7 +58,7 @@ struct FatalChild {
         InstallWin32StringLoader(scr);
         InstallWin32FatalReport();
         SetLastError(8);  // ERROR_NOT_ENOUGH_MEMORY
-        ReportFatalError(9101, "eval", 84, "int __tracer::alloc()");
+        ReportFatalError(9101, "eval.h", 84, "int __tracer::alloc()");
     }
 } g_fatalChild;
 
@@ -92,7 +92,7 @@ TEST(Win32Strings, FatalReportShowsItsSiteAndExitsWithTheErrorCode) {
     ASSERT_NE(found.box, nullptr) << "no message box titled with the product name";
     EnumChildWindows(found.box, CollectText, reinterpret_cast<LPARAM>(&found));
     EXPECT_NE(found.text.find("Error: 8"), std::string::npos) << found.text;
-    EXPECT_NE(found.text.find("eval"), std::string::npos) << found.text;
+    EXPECT_NE(found.text.find("eval.h"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("84"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("int __tracer::alloc()"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("Tracer buffer allocation error."), std::string::npos) << found.text;
