@@ -146,7 +146,7 @@ void CreateMotionBlurTextures() {
     const int32_t size = renderer.motionBlurSize;
     void* zero = AllocZeroed(static_cast<size_t>(size) * static_cast<size_t>(size));
     if (!zero)
-        ReportFatalError(kMotionBlurDescription, "render", kMotionBlurFailureLine, "int InitRenderer(HWND, bool)");
+        ReportFatalError(kMotionBlurDescription, "render.cpp", kMotionBlurFailureLine, "int InitRenderer(HWND, bool)");
     const GLint internal = localOptions.compressedBlurTextures ? GL_COMPRESSED_RGB_ARB : GL_R3_G3_B2;
     glGenTextures(n, renderer.motionBlurTextures);
     for (int32_t i = 0; i < n; ++i) {
