@@ -23,32 +23,15 @@
 #include "settings/win32/presets.h"
 #include "settings/win32/storage.h"
 #include "settings/win32/ui_sound.h"
+#include "registry_helpers.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace regtest;
 
 // ---- registry -----------------------------------------------------------------
 
-struct RegValue {
-    bool present = false;
-    DWORD type = 0;
-    Bytes bytes;
-};
-
-RegValue QueryValue(const char* name) {
-    RegValue v;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
-        v.bytes.resize(size);
-        v.present = RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
-        v.bytes.resize(size);
-    }
-    RegCloseKey(key);
-    return v;
-}
+RegValue QueryValue(const char* name) { return regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, name); }
 
 // Every value of the settings key, name and content, sorted by name.
 std::vector<std::pair<std::string, Bytes>> AllValues() {
@@ -69,12 +52,7 @@ std::vector<std::pair<std::string, Bytes>> AllValues() {
 }
 
 void PutValue(const char* name, DWORD type, const void* data, size_t size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    regtest::PutValue(kSettingsKeyPath, name, type, data, size);
 }
 
 void DeleteValue(const char* name) {
@@ -86,34 +64,7 @@ void DeleteValue(const char* name) {
 
 void PutBinary(const char* name, const Bytes& bytes) { PutValue(name, REG_BINARY, bytes.data(), bytes.size()); }
 
-void DeleteKeyTree(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    char name[512];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteKeyTree(root, path + "\\" + name);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, path.c_str());
-}
-
 // ---- records and files ------------------------------------------------------------
-
-Bytes ImageOf(const void* record, size_t size) {
-    const uint8_t* p = static_cast<const uint8_t*>(record);
-    return Bytes(p, p + size);
-}
-
-Bytes DefaultSettingsImage() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return ImageOf(&s, sizeof s);
-}
-
-Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }
 
 Bytes PatternRecord(size_t size, uint8_t seed) {
     Bytes b(size);

@@ -14,81 +14,11 @@
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
 #include "settings/win32/storage.h"
+#include "registry_helpers.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-struct RegValue {
-    bool present = false;
-    DWORD type = 0;
-    Bytes bytes;
-};
-
-RegValue QueryValue(HKEY root, const char* path, const char* name) {
-    RegValue v;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
-        v.bytes.resize(size);
-        v.present = RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
-        v.bytes.resize(size);
-    }
-    RegCloseKey(key);
-    return v;
-}
-
-bool KeyExists(HKEY root, const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void DeleteKeyTree(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    char name[512];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteKeyTree(root, path + "\\" + name);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, path.c_str());
-}
-
-void PutValue(const char* path, const char* name, DWORD type, const void* data, size_t size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-Bytes ImageOf(const void* record, size_t size) {
-    const uint8_t* p = static_cast<const uint8_t*>(record);
-    return Bytes(p, p + size);
-}
-
-Bytes DefaultSettingsImage() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return ImageOf(&s, sizeof s);
-}
-
-Bytes DefaultLocalImage() {
-    LocalOptionsRecord l;
-    std::memset(&l, 0, sizeof l);
-    FillDefaultLocalOptions(l);
-    return ImageOf(&l, sizeof l);
-}
-
-Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }
-Bytes LiveLocal() { return ImageOf(&localOptions, sizeof localOptions); }
+using namespace regtest;
 
 // A valid record image that differs from the defaults almost everywhere.
 Bytes PatternRecord(size_t size, uint8_t seed) {

@@ -1,0 +1,90 @@
+// Registry and record helpers shared by the storage and preset tests under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
+namespace regtest {
+
+using Bytes = std::vector<uint8_t>;
+
+struct RegValue {
+    bool present = false;
+    DWORD type = 0;
+    Bytes bytes;
+};
+
+inline RegValue QueryValue(HKEY root, const char* path, const char* name) {
+    RegValue v;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+        v.bytes.resize(size);
+        v.present = RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
+        v.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    return v;
+}
+
+inline bool KeyExists(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+inline void DeleteKeyTree(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    char name[512];
+    for (;;) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteKeyTree(root, path + "\\" + name);
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+// Writes a value under HKEY_CURRENT_USER\path, creating the key.
+inline void PutValue(const char* path, const char* name, DWORD type, const void* data, size_t size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+inline Bytes ImageOf(const void* record, size_t size) {
+    const uint8_t* p = static_cast<const uint8_t*>(record);
+    return Bytes(p, p + size);
+}
+
+inline Bytes DefaultSettingsImage() {
+    SettingsRecord s;
+    std::memset(&s, 0, sizeof s);
+    FillDefaultSettings(s);
+    return ImageOf(&s, sizeof s);
+}
+
+inline Bytes DefaultLocalImage() {
+    LocalOptionsRecord l;
+    std::memset(&l, 0, sizeof l);
+    FillDefaultLocalOptions(l);
+    return ImageOf(&l, sizeof l);
+}
+
+inline Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }
+inline Bytes LiveLocal() { return ImageOf(&localOptions, sizeof localOptions); }
+
+}  // namespace regtest
