@@ -46,8 +46,13 @@ for t in $(seq 1 "$seconds"); do
   fi
 done
 if kill -0 "$pid" 2>/dev/null; then
+  # Escape ends the saver; without a window manager Wine takes a moment to let go
+  # of a full-screen window.
   xdotool key Escape 2>/dev/null || true
-  sleep 2
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
   kill "$pid" 2>/dev/null || true
 fi
 status=0
