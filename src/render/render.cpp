@@ -225,25 +225,17 @@ void ApplyOrthoProjection(int32_t width, int32_t height) {
 void ClearColorBuffer() { glClear(GL_COLOR_BUFFER_BIT); }
 
 void ApplyTextureFilter() {
-    switch (localOptions.textureFilter) {
-        case 0:
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            break;
-        case 1:
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
-            break;
-        case 2:
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-            break;
-        case 3:
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-            break;
-        default:
-            break;
+    // Nearest, nearest mipmap, bilinear, trilinear: magnification and minification.
+    static const GLint kFilters[4][2] = {
+        {GL_NEAREST, GL_NEAREST},
+        {GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
+        {GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
+        {GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
+    };
+    const int32_t filter = localOptions.textureFilter;
+    if (filter >= 0 && filter < 4) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter][0]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter][1]);
     }
     if (localOptions.anisotropic && HasExtension(renderer.extensions, kExtTextureFilterAnisotropic))
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);

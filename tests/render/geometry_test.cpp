@@ -175,15 +175,9 @@ TEST(RendererGeometry, CameraZoomShowsTheMiddleOfTheWindow) {
 }
 
 TEST(RendererGeometry, GlyphIndexOfATextureName) {
-  TextureTables t{};
-  for (uint32_t g = 0; g < kGlyphCount; ++g) {
-    t.glyph[g] = 100 + g;
-    t.blurredGlyph[g] = 200 + g;
-    t.rotatorBlur[g] = 300 + g;
-    t.glow[g] = 400 + g;
-    t.halo[g] = 500 + g;
-  }
-  t.spot = 2;
+  // Glyphs 100+g, blurred 200+g, rotator blur 300+g, glow 400+g, halo 500+g, spot 2.
+  FillPlaceholderTextureTables();
+  const TextureTables& t = textureTables;
   bool glow = true;
   EXPECT_EQ(FindGlyphIndex(t, 107, &glow), 7);
   EXPECT_FALSE(glow);

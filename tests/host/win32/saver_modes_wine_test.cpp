@@ -12,6 +12,7 @@
 #include <string>
 
 #include "host/win32/saver_harness.h"
+#include "settings/presetfile.h"
 
 using namespace saver_test;
 
@@ -383,18 +384,7 @@ TEST_F(SaverModes, ImportModeStoresThePresetUnderTheFileName) {
   SettingsRecord preset = DefaultSettings();
   preset.columns = 66;
   const std::string path = OutputDir() + "my look.kvs";
-  {
-    std::ofstream file(path, std::ios::binary);
-    const char magic[38] = "The Korvan Selwyth Screensaver Preset";
-    const float version = 0.54f;
-    const uint32_t size = sizeof preset, zero = 0;
-    file.write(magic, sizeof magic);
-    file.write(reinterpret_cast<const char*>(&version), 4);
-    file.write(reinterpret_cast<const char*>(&size), 4);
-    file.write(reinterpret_cast<const char*>(&zero), 4);
-    file.write(reinterpret_cast<const char*>(&zero), 4);
-    file.write(reinterpret_cast<const char*>(&preset), sizeof preset);
-  }
+  ASSERT_EQ(WritePresetFile(path.c_str(), reinterpret_cast<const uint8_t*>(&preset), sizeof preset), 0);
   DeleteValue(kSettingsKey, "my look");
 
   SaverProcess saver;
