@@ -218,9 +218,10 @@ int InitBurstsModule() {
     FreePath(g.rise);
     FreePath(g.fade);
     g = BurstsModule{};
-    g.columns = settings.columns > 0 ? settings.columns : 0;
-    g.rows = settings.rows > 0 ? settings.rows : 0;
-    const size_t cells = static_cast<size_t>(g.columns) * static_cast<size_t>(g.rows);
+    const GridSize size = EffectGridSize();
+    const size_t cells = size.cells;
+    g.columns = size.columns;
+    g.rows = size.rows;
     if (cells > 0) {
         g.ages.ages = static_cast<float*>(AllocZeroedArray(cells, sizeof(float)));
         g.snapshot = static_cast<SnapshotLayer*>(AllocZeroedArray(cells, sizeof(SnapshotLayer)));

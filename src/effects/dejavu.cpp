@@ -241,9 +241,10 @@ int InitDejaVuModule() {
     FreeMemory(g.patterns);
     g.patterns = nullptr;
     g.run = DejaVuRun{};
-    g.columns = settings.columns > 0 ? settings.columns : 0;
-    g.rows = settings.rows > 0 ? settings.rows : 0;
-    const size_t cells = static_cast<size_t>(g.columns) * static_cast<size_t>(g.rows);
+    const GridSize size = EffectGridSize();
+    const size_t cells = size.cells;
+    g.columns = size.columns;
+    g.rows = size.rows;
     if (cells > 0) {
         g.patterns = static_cast<int8_t*>(AllocZeroedArray(cells, kBarSlots));
         if (!g.patterns) ReportFatalError(9105, "dejavu.cpp", kFailureLine, "int InitDejaVuModule()");

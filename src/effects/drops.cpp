@@ -106,8 +106,9 @@ int InitDropsModule() {
     FreePath(g.glyph);
     FreePath(g.afterglow);
     g = DropsModule{};
-    g.columns = settings.columns > 0 ? settings.columns : 0;
-    g.rows = settings.rows > 0 ? settings.rows : 0;
+    const GridSize size = EffectGridSize();
+    g.columns = size.columns;
+    g.rows = size.rows;
     if (g.rows > 0) {
         g.glyphBlock = static_cast<int8_t*>(AllocZeroedArray(static_cast<size_t>(g.rows), kRecords));
         if (!g.glyphBlock) ReportFatalError(9107, "drops.cpp", kFailureLine, "int InitDropsModule()");

@@ -66,6 +66,12 @@ float BoundSetting(float value, float low, float high, float fallback) {
 
 int EffectDisplays() { return displayCount < 1 ? 1 : (displayCount > kMaxDisplays ? kMaxDisplays : displayCount); }
 
+GridSize EffectGridSize() {
+    const int32_t columns = settings.columns > 0 ? settings.columns : 0;
+    const int32_t rows = settings.rows > 0 ? settings.rows : 0;
+    return GridSize{columns, rows, static_cast<size_t>(columns) * static_cast<size_t>(rows)};
+}
+
 float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32_t count) {
     float sum = 0.0f;
     for (uint32_t k = 0; k < count; ++k) {

@@ -4,6 +4,7 @@
 // small bursts. Portable; nothing here allocates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -34,6 +35,14 @@ float BoundSetting(float value, float low, float high, float fallback);
 
 // The displays the effects draw on: the display table's count within 1..16.
 int EffectDisplays();
+
+// The grid size the modules allocate their buffers for: the columns and rows
+// settings (negative ones as 0) as they are at start-up.
+struct GridSize {
+    int32_t columns, rows;
+    size_t cells;  // columns x rows
+};
+GridSize EffectGridSize();
 
 // Sum of red + green + blue over the cell's `count` layers, divided by
 // 3 x max(1, count): the mean brightness of what the cell shows.

@@ -174,9 +174,10 @@ int InitSmallBurstsModule() {
     FreePath(g.rise);
     FreePath(g.fade);
     g = SmallBurstsModule{};
-    g.columns = settings.columns > 0 ? settings.columns : 0;
-    g.rows = settings.rows > 0 ? settings.rows : 0;
-    const size_t cells = static_cast<size_t>(g.columns) * static_cast<size_t>(g.rows);
+    const GridSize size = EffectGridSize();
+    const size_t cells = size.cells;
+    g.columns = size.columns;
+    g.rows = size.rows;
     if (cells > 0) {
         g.ageBlock = static_cast<float*>(AllocZeroedArray(cells, kMaxBursts * sizeof(float)));
         if (!g.ageBlock) ReportFatalError(9106, "smallb.cpp", kAgeMapFailureLine, "int InitSmallBurstsModule()");

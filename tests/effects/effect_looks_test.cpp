@@ -211,6 +211,14 @@ TEST_F(EffectLookTest, ADropLightsItsColumnTopToBottomWithinOneTick) {
     EXPECT_FALSE(IsEffectRunning());
     EXPECT_GE(lit, 27);
     EXPECT_EQ(0, units % 4000) << "4 ticks a record";
+
+    // Four ticks also for a pause whose record was a drop of an earlier series.
+    settings.dropsNumber = 16;
+    for (int series = 0; series < 3; ++series) {
+        TriggerEffect(kEffectDrops);
+        for (units = 0; IsEffectRunning() && units < 10000000; units += 1000) StepAlone(1000, false);
+        EXPECT_EQ(0, units % 4000) << "series " << series;
+    }
 }
 
 }  // namespace
