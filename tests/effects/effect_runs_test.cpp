@@ -57,7 +57,7 @@ TEST_F(EffectRunTest, EveryEffectRunsToItsEndOverTheRainWithoutAllocating) {
     };
     const Case cases[] = {{0, 1, 80, 40, 16}, {1, 4, 80, 40, 16}, {-1, 1, 263, 261, 50}};
 #ifdef KVS_COUNT_MALLOC
-    ASSERT_TRUE(MallocProbe::Available());
+    ASSERT_TRUE(malloc_probe::Available());
 #endif
     const SettingsRecord defaults = settings;
     for (const Case& c : cases) {
@@ -74,9 +74,9 @@ TEST_F(EffectRunTest, EveryEffectRunsToItsEndOverTheRainWithoutAllocating) {
             SCOPED_TRACE(testing::Message() << GetEffectName(slot) << " on " << c.displays << " x " << c.columns
                                             << " x " << c.rows << ", options " << c.options);
             const uint64_t before = AllocationCount();
-            MallocProbe::Arm();
+            malloc_probe::Arm();
             const int frames = RunToEnd(slot, c.frameMs, 200000 / c.frameMs);
-            EXPECT_EQ(0u, MallocProbe::Disarm());
+            EXPECT_EQ(0u, malloc_probe::Disarm());
             EXPECT_EQ(before, AllocationCount());
             EXPECT_GT(frames, 1);
             // The rain carries on, with every stream cell still a glyph.

@@ -1,6 +1,6 @@
 // Counts the process's mallocs while armed, through the allocation hooks of the
-// sanitizer runtime (its header is not shipped with GCC). Without AddressSanitizer
-// nothing is counted and MallocProbe::Available() is false.
+// sanitizer runtime (its header is not shipped with GCC); without
+// AddressSanitizer nothing is counted.
 #pragma once
 
 #include <atomic>
@@ -14,40 +14,33 @@ extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(con
 #define KVS_COUNT_MALLOC 1
 #endif
 
-struct MallocProbe {
-    static std::atomic<bool>& Armed() {
-        static std::atomic<bool> armed{false};
-        return armed;
-    }
-    static std::atomic<uint64_t>& Count() {
-        static std::atomic<uint64_t> count{0};
-        return count;
-    }
-    // Installs the hooks once and proves that they see a malloc; true when
-    // mallocs are counted.
-    static bool Available() {
-#ifdef KVS_COUNT_MALLOC
-        static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
-        Arm();
-        void* volatile probe = std::malloc(16);
-        std::free(probe);
-        return installed && Disarm() == 1;
-#else
-        return false;
-#endif
-    }
-    static void Arm() {
-        Count() = 0;
-        Armed() = true;
-    }
-    static uint64_t Disarm() {
-        Armed() = false;
-        return Count().load();
-    }
+namespace malloc_probe {
 
-private:
-    static void OnMalloc(const volatile void*, size_t) {
-        if (Armed().load(std::memory_order_relaxed)) Count().fetch_add(1, std::memory_order_relaxed);
-    }
-    static void OnFree(const volatile void*) {}
-};
+inline std::atomic<bool> g_armed{false};
+inline std::atomic<uint64_t> g_count{0};
+
+inline void Arm() {
+    g_count = 0;
+    g_armed = true;
+}
+// Mallocs since Arm.
+inline uint64_t Disarm() {
+    g_armed = false;
+    return g_count.load();
+}
+// Installs the hooks once and proves that they see a malloc.
+inline bool Available() {
+#ifdef KVS_COUNT_MALLOC
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(
+        [](const volatile void*, size_t) { g_count += g_armed.load(std::memory_order_relaxed) ? 1 : 0; },
+        [](const volatile void*) {}) != 0;
+    Arm();
+    void* volatile probe = std::malloc(16);
+    std::free(probe);
+    return installed && Disarm() == 1;
+#else
+    return false;
+#endif
+}
+
+}  // namespace malloc_probe

@@ -165,12 +165,12 @@ TEST_F(RunTest, AFrameAllocatesNothing) {
     checkInvariants = false;
     RunFrames(2, 16);
 #ifdef KVS_COUNT_MALLOC
-    ASSERT_TRUE(MallocProbe::Available()) << "the hook sees allocations";
+    ASSERT_TRUE(malloc_probe::Available()) << "the hook sees allocations";
 #endif
     const uint64_t before = AllocationCount();
-    MallocProbe::Arm();
+    malloc_probe::Arm();
     RunFrames(4000, 16);  // includes text runs, effects and the Spacebar
-    EXPECT_EQ(0u, MallocProbe::Disarm());
+    EXPECT_EQ(0u, malloc_probe::Disarm());
     EXPECT_EQ(before, AllocationCount());
     EXPECT_GE(incomingText.runsStarted, 1);
 }

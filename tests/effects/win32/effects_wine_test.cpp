@@ -80,18 +80,6 @@ double Concentration(const CellDifference& d, int w, int h, double threshold = 4
   return total ? static_cast<double>(best) / total : 0.0;
 }
 
-// Coefficient of variation of the row (or column) means of the difference.
-double Unevenness(const CellDifference& d, bool byRow) {
-  std::vector<double> means(byRow ? kRows : kColumns, 0.0);
-  for (int y = 0; y < kRows; ++y)
-    for (int x = 0; x < kColumns; ++x) means[byRow ? y : x] += d.at(x, y);
-  double sum = 0, squares = 0;
-  for (double m : means) sum += m;
-  const double mean = sum / means.size();
-  for (double m : means) squares += (m - mean) * (m - mean);
-  return mean > 0 ? std::sqrt(squares / means.size()) / mean : 0.0;
-}
-
 class EffectPictures : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -113,9 +101,8 @@ TEST_F(EffectPictures, DejaVuBarsAreHorizontalBands) {
   const HeldShot shot = EffectShot("dejavu", 4);  // first bars two ticks in, now full
   ASSERT_TRUE(shot.ok);
   EXPECT_NE(shot.trace.find("effect start name=dejavu"), std::string::npos);
+  // Rows are either untouched or changed across the width.
   const CellDifference d = Against(shot);
-  EXPECT_GT(Unevenness(d, true), 2.0 * Unevenness(d, false));
-  // Some rows are untouched, others changed across the width.
   int untouched = 0, banded = 0;
   for (int y = 0; y < kRows; ++y) {
     int changed = 0;
@@ -125,6 +112,7 @@ TEST_F(EffectPictures, DejaVuBarsAreHorizontalBands) {
   }
   EXPECT_GT(untouched, 5);
   EXPECT_GT(banded, 3);
+  EXPECT_GT(untouched + banded, kRows * 3 / 4);
 }
 
 TEST_F(EffectPictures, BurstsStayLocalAndAStillBurstDimsTheFrozenDisplay) {
@@ -181,9 +169,29 @@ bool WaitForCount(const SaverProcess& saver, const std::string& part, int times,
   return true;
 }
 
+// Starts the saver with the records, presses each key after the effect before
+// it has ended, and returns the trace.
+std::string PressEffectKeys(const SettingsRecord& s, const LocalOptionsRecord& l, const std::string& name,
+                            const std::vector<std::pair<WORD, std::string>>& keys) {
+  StoreRecords(s, l);
+  SaverProcess saver;
+  EXPECT_TRUE(saver.Start("/s", {{"KVS_TEST_SEED", "5"}, {"KVS_TEST_FRAME_MS", "50"}}, name + ".log"));
+  EXPECT_TRUE(saver.WaitForTrace("first_frame", 60000));
+  for (size_t i = 0; i < keys.size(); ++i) {
+    PressKey(keys[i].first);
+    int times = 0;  // runs of this effect so far, this one included
+    for (size_t j = 0; j <= i; ++j) times += keys[j].second == keys[i].second;
+    EXPECT_TRUE(WaitForCount(saver, "effect end name=" + keys[i].second, times, 60000)) << keys[i].second;
+  }
+  EXPECT_TRUE(saver.Running()) << "effect keys and the Spacebar do not end the saver";
+  PressKey(VK_ESCAPE);
+  DWORD code = 1;
+  EXPECT_TRUE(saver.WaitForExit(15000, &code));
+  return saver.Trace();
+}
+
 TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
-  const Environment environment = {{"KVS_TEST_SEED", "5"}, {"KVS_TEST_FRAME_MS", "50"}};
   SettingsRecord s = DefaultSettings();
   LocalOptionsRecord l = DefaultLocalOptions();
   Quiet(s, l);
@@ -191,41 +199,16 @@ TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   s.dejaVuBars = 4;  // short runs
   s.smallBurstsNumber = 2;
   s.dropsNumber = 1;
-  StoreRecords(s, l);
-  {
-    SaverProcess saver;
-    ASSERT_TRUE(saver.Start("/s", environment, "effect-keys.log"));
-    ASSERT_TRUE(saver.WaitForTrace("first_frame", 60000));
-    const struct {
-      WORD key;
-      const char* name;
-    } keys[] = {{'D', "dejavu"}, {'E', "movement"}, {'R', "still"}, {'T', "trace"}, {'S', "smallbursts"}, {'G', "drops"}};
-    for (const auto& k : keys) {
-      PressKey(k.key);
-      EXPECT_TRUE(WaitForCount(saver, std::string("effect start name=") + k.name, 1, 20000)) << k.name;
-      EXPECT_TRUE(WaitForCount(saver, std::string("effect end name=") + k.name, 1, 60000)) << k.name;
-    }
-    EXPECT_TRUE(saver.Running()) << "effect keys do not end the saver";
-    PressKey(VK_ESCAPE);
-    DWORD code = 1;
-    EXPECT_TRUE(saver.WaitForExit(15000, &code));
-  }
+  const std::string keys = PressEffectKeys(s, l, "keys", {{'D', "dejavu"}, {'E', "movement"}, {'R', "still"},
+                                                           {'T', "trace"}, {'S', "smallbursts"}, {'G', "drops"}});
+  EXPECT_EQ(6, Count(keys, "effect start name="));
 
   // Only drops enabled: every Spacebar press starts drops.
   s.dejaVuEnabled = s.burstsEnabled = s.smallBurstsEnabled = s.lightningsEnabled = s.crashEnabled = 0;
   s.supermanEnabled = 0;
-  StoreRecords(s, l);
-  SaverProcess saver;
-  ASSERT_TRUE(saver.Start("/s", environment, "effect-spacebar.log"));
-  ASSERT_TRUE(saver.WaitForTrace("first_frame", 60000));
-  for (int i = 1; i <= 3; ++i) {
-    PressKey(VK_SPACE);
-    ASSERT_TRUE(WaitForCount(saver, "effect end name=drops", i, 60000)) << saver.Trace();
-  }
-  EXPECT_EQ(3, Count(saver.Trace(), "effect start name="));
-  PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  EXPECT_TRUE(saver.WaitForExit(15000, &code));
+  const std::string spaces = PressEffectKeys(s, l, "spacebar", {{VK_SPACE, "drops"}, {VK_SPACE, "drops"}});
+  EXPECT_EQ(2, Count(spaces, "effect start name=drops"));
+  EXPECT_EQ(2, Count(spaces, "effect start name="));
 }
 
 }  // namespace
