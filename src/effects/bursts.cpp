@@ -40,6 +40,7 @@ struct BurstsModule {
     float glowIntensity;
     uint32_t glyphQuad;  // quad of the highlighted heads' glyphs
     double life;         // ticks a passed cell holds its glow
+    RingColours colours;
     Head heads[kMaxHeads];
     int32_t headCount;
     // Storage of the process, at the grid size.
@@ -71,6 +72,7 @@ int StartBurst(int) {
     g.glowIntensity = BoundSetting(settings.glowIntensity, 0.0f, 1.0f, 0.0f);
     g.glyphQuad = settings.charBlurLevel != 0 ? 1 : 0;
     g.life = g.border * g.speed / 32000.0;  // 3.125e-5 x border x speed
+    g.colours = MakeRingColours(g.rise, g.fade, g.life);
     return 0;
 }
 
@@ -105,11 +107,11 @@ void MarkBurstRing(int64_t t, int32_t units) {
 void DrawBurstCell(__buffer& grid, int32_t x, int32_t y, float age) {
     const uint32_t count = GetCellLayerCount(grid, x, y);
     if (count == 0) return;
-    float k = CellBrightness(grid, x, y, count) * 6.0f;
+    CellLayer first{};
+    float k = CellBrightness(grid, x, y, count, &first) * 6.0f;
     if (k > 1.0f) k = 1.0f;
-    const Rgb c = RingCellColour(g.rise, g.fade, age, g.life) * k;
-    uint32_t texture = 0, quad = 0;
-    GetCellLayer(grid, x, y, 0, &texture, nullptr, nullptr, nullptr, &quad);
+    const Rgb c = g.colours.At(age) * k;
+    uint32_t texture = first.texture, quad = first.quad;
     const int32_t glyph = GlyphOfTexture(textureTables.glyph, texture);
     if (glyph >= 0) {
         texture = textureTables.glow[glyph];

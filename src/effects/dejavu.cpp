@@ -196,10 +196,11 @@ void DrawBar(int slot) {
         for (int32_t x = 0; x < g.columns; ++x) {
             const uint32_t count = GetCellLayerCount(grid, x, y);
             if (count > 0) {
-                float k = CellBrightness(grid, x, y, count) * 6.0f;
+                CellLayer first{};
+                float k = CellBrightness(grid, x, y, count, &first) * 6.0f;
                 if (k > 1.0f) k = 1.0f;
                 if (r.solid && !r.useAccent) k *= 0.25f;
-                uint32_t texture = GetCellLayer(grid, x, y, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+                uint32_t texture = first.texture;
                 const int32_t glyph = GlyphOfTexture(tex.glyph, texture);
                 if (glyph >= 0) texture = tex.glow[glyph];
                 const Rgb c = colour * (k * edge);

@@ -1,6 +1,7 @@
 #include "effects/effect_cells.h"
 
 #include <cstring>
+#include <limits>
 
 #include "host/display_table.h"
 #include "settings/settings.h"
@@ -72,12 +73,13 @@ GridSize EffectGridSize() {
     return GridSize{columns, rows, static_cast<size_t>(columns) * static_cast<size_t>(rows)};
 }
 
-float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32_t count) {
+float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32_t count, CellLayer* first) {
     float sum = 0.0f;
     for (uint32_t k = 0; k < count; ++k) {
-        float r = 0, g = 0, b = 0;
-        GetCellLayer(grid, column, row, k, nullptr, &r, &g, &b, nullptr);
-        sum += r + g + b;
+        CellLayer l{};
+        GetCellLayer(grid, column, row, k, &l.texture, &l.red, &l.green, &l.blue, &l.quad);
+        if (k == 0 && first) *first = l;
+        sum += l.red + l.green + l.blue;
     }
     return sum / (3.0f * static_cast<float>(count > 0 ? count : 1));
 }
@@ -153,7 +155,14 @@ void BuildBurstEnvelopes(aPath& rise, aPath& fade) {
     BuildEnvelope(fade, {EnvelopeKey(0.0, a), EnvelopeKey(1.0, black)});
 }
 
-Rgb RingCellColour(const aPath& rise, const aPath& fade, double age, double life) {
-    if (age >= 1.0 + life) return EvalEnvelope(fade, age - 1.0 - life);
-    return EvalEnvelope(rise, age);
+RingColours MakeRingColours(const aPath& rise, const aPath& fade, double life) {
+    return RingColours{&rise, &fade, life, std::numeric_limits<float>::quiet_NaN(), Rgb{0, 0, 0}};
+}
+
+Rgb RingColours::At(float age) {
+    if (age != lastAge) {
+        lastAge = age;
+        last = age >= 1.0 + life ? EvalEnvelope(*fade, age - 1.0 - life) : EvalEnvelope(*rise, age);
+    }
+    return last;
 }

@@ -45,8 +45,9 @@ struct GridSize {
 GridSize EffectGridSize();
 
 // Sum of red + green + blue over the cell's `count` layers, divided by
-// 3 x max(1, count): the mean brightness of what the cell shows.
-float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32_t count);
+// 3 x max(1, count): the mean brightness of what the cell shows. Layer 0 goes
+// to `first` when given (a cell without layers leaves it alone).
+float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32_t count, CellLayer* first = nullptr);
 
 // The glyph (0..54) whose texture in `table` is `texture`; -1 for none.
 int32_t GlyphOfTexture(const uint32_t (&table)[kGlyphCount], uint32_t texture);
@@ -113,4 +114,13 @@ int AgeMapCells(AgeMap& map, int32_t units, double limit, const Draw& draw) {
 void BuildBurstEnvelopes(aPath& rise, aPath& fade);
 // The colour of a burst cell of age `age` ticks: the rise envelope during the
 // first tick, held while it lasts, then the fade envelope after 1 + life ticks.
-Rgb RingCellColour(const aPath& rise, const aPath& fade, double age, double life);
+// Cells reached in the same step share their age, so the last colour is kept.
+struct RingColours {
+    const aPath* rise;
+    const aPath* fade;
+    double life;
+    float lastAge;  // NaN: none yet
+    Rgb last;
+    Rgb At(float age);
+};
+RingColours MakeRingColours(const aPath& rise, const aPath& fade, double life);

@@ -36,6 +36,7 @@ struct SmallBurstsModule {
     int32_t speed, border;
     bool blendOut, solid;
     double life;  // ticks a passed cell holds its glow
+    RingColours colours;
     int32_t columns, rows;
     float* ageBlock;   // the age maps of all records
     int8_t* ownBlock;  // the own characters of all records
@@ -56,6 +57,7 @@ int StartSmallBursts(int) {
     g.blendOut = settings.smallBurstsBlendOut != 0;
     g.solid = settings.smallBurstsSolid != 0;
     g.life = g.border * g.speed / 32000.0;  // 3.125e-5 x border x speed
+    g.colours = MakeRingColours(g.rise, g.fade, g.life);
     const float scale = 1.0f / BoundSetting(settings.smallBurstsSize, kMinSize, kMaxSize, kDefaultSize);
     for (int i = 0; i < g.count; ++i) {
         SmallBurst& b = g.bursts[i];
@@ -119,7 +121,7 @@ void DrawSmallBurstCell(const SmallBurst& b, int32_t x, int32_t y, float age) {
     const bool blurred = GlyphOfTexture(textureTables.rotatorBlur, texture) >= 0;
     float intensity = (blurred || count == 0 ? 1.0f : CellBrightness(grid, x, y, count)) * 6.0f * k;
     if (intensity > 1.0f) intensity = 1.0f;
-    const Rgb c = RingCellColour(g.rise, g.fade, age, g.life) * intensity;
+    const Rgb c = g.colours.At(age) * intensity;
     const int32_t glyph = GlyphOfTexture(textureTables.glyph, texture);
     if (glyph >= 0) {
         texture = textureTables.glow[glyph];
