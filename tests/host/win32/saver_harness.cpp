@@ -15,7 +15,7 @@ const char kGlobalKey[] = "Software\\Pellor\\The Korvan Selwyth Screensaver\\Glo
 namespace {
 
 const char* const kDiagnosticVariables[] = {"KVS_TRACE", "KVS_TEST_SEED", "KVS_TEST_FRAME_MS", "KVS_TEST_HOLD_FRAMES",
-                                            "KVS_TEST_DIRECT_LAYERS"};
+                                            "KVS_TEST_DIRECT_LAYERS", "KVS_SOUND_WAV"};
 
 std::string EnvOr(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -102,7 +102,7 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
   SetEnvironmentVariableA("KVS_TRACE", tracePath_.c_str());
   for (const auto& entry : environment) SetEnvironmentVariableA(entry.first.c_str(), entry.second.c_str());
 
-  const std::string program = RunnableSaverPath();
+  const std::string program = program_.empty() ? RunnableSaverPath() : program_;
   std::string command = "\"" + program + "\" " + arguments;
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
