@@ -177,16 +177,27 @@ void RunClock() {
     }
 }
 
+// Processor time of this thread so far, in milliseconds.
+double ThreadCpuMs() {
+    FILETIME created, ended, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+    const uint64_t k = (static_cast<uint64_t>(kernel.dwHighDateTime) << 32) | kernel.dwLowDateTime;
+    const uint64_t u = (static_cast<uint64_t>(user.dwHighDateTime) << 32) | user.dwLowDateTime;
+    return (k + u) / 10000.0;  // 100 ns units
+}
+
 DWORD WINAPI OutputThread(void*) {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     const uint64_t start = MonotonicMicros();
     DecodeSamples();
     const uint64_t decoded = MonotonicMicros();
+    const double decodeCpuMs = ThreadCpuMs();
     if (StopRequested()) return 0;
     const bool device = OpenDevice();
     const bool capture = OpenWavCapture(g_output.capture, diagnostics.soundCapturePath);
-    TraceLine("sound output device=%s capture=%d decode_ms=%.1f open_ms=%.1f", device ? "waveout" : "none",
-              capture ? 1 : 0, (decoded - start) / 1000.0, (MonotonicMicros() - decoded) / 1000.0);
+    TraceLine("sound output device=%s capture=%d decode_ms=%.1f decode_cpu_ms=%.1f open_ms=%.1f",
+              device ? "waveout" : "none", capture ? 1 : 0, (decoded - start) / 1000.0, decodeCpuMs,
+              (MonotonicMicros() - decoded) / 1000.0);
     if (!device && !capture) return 0;
     {
         Locked hold;

@@ -110,7 +110,7 @@ TEST_F(Binding, EventsMakeTheirCalls) {
     PlayUiSound2();
     PlayUiSound3();
     const std::vector<std::string> calls = Calls();
-    ASSERT_EQ(20u, calls.size());
+    ASSERT_EQ(21u, calls.size());
     EXPECT_EQ("SetVolume 0 200", calls[0]);
     EXPECT_EQ("SetVolume 0 40", calls[1]);
     EXPECT_EQ("SetPan 0 255", calls[2]);
@@ -131,7 +131,7 @@ TEST_F(Binding, EventsMakeTheirCalls) {
     const std::vector<std::string> rest(calls.begin() + 9, calls.end());
     EXPECT_EQ((std::vector<std::string>{PlayOf(-1, 2), "SetPan 3 -1", "SetVolume 3 100", PlayOf(-1, 13), "SetPan 4 -1",
                                         "SetVolume 4 100", PlayOf(-1, 14), "SetVolume 5 100", PlayOf(-1, 15),
-                                        "SetVolume 6 100", PlayOf(-1, 16)}),
+                                        "SetVolume 6 100", PlayOf(-1, 16), "SetVolume 7 100"}),
               rest);
 }
 

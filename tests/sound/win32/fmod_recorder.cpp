@@ -8,7 +8,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -17,8 +16,9 @@ int g_samplesLoaded = 0;
 int g_nextChannel = 0;
 
 void Record(const char* format, ...) {
-    const char* path = std::getenv("KVS_FMOD_RECORD");
-    if (!path || !*path) return;
+    char path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("KVS_FMOD_RECORD", path, sizeof path);
+    if (length == 0 || length >= sizeof path) return;
     std::FILE* file = std::fopen(path, "a");
     if (!file) return;
     va_list args;

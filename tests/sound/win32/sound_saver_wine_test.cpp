@@ -146,8 +146,10 @@ TEST_F(SaverSound, ALibraryWithoutAnEntryPointLeavesTheSaverRunningSilently) {
 
 TEST_F(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
     // From an empty screen, an incoming text soon: the heads come, make room for
-    // the letters and come back.
+    // the letters and come back. Few columns: few heads already sound loud, and
+    // their mean column wanders.
     settings_.textInterval = 0;
+    settings_.columns = 24;
     const std::string wav = OutputDir() + "built-in.wav";
     DeleteFileA(wav.c_str());
     SaverProcess saver;
@@ -203,12 +205,15 @@ TEST_F(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
     ASSERT_GT(volumes.size(), 20u);
     double quietest = 255, loudest = 0;
     for (double v : volumes) quietest = std::fmin(quietest, v), loudest = std::fmax(loudest, v);
-    EXPECT_GE(loudest - quietest, 20) << "the heads did not come and go";
-    EXPECT_GT(Correlation(volumes, levels), 0.9) << "the level does not follow the ambient volume";
     double westmost = 255, eastmost = 0;
     for (double p : pans) westmost = std::fmin(westmost, p), eastmost = std::fmax(eastmost, p);
-    EXPECT_GE(eastmost - westmost, 10) << "the heads' mean column hardly moved";
-    EXPECT_GT(Correlation(pans, balances), 0.8) << "the balance does not follow the pan";
+    std::printf("capture: %zu frames; volume %.0f..%.0f, level correlation %.3f; pan %.0f..%.0f, balance correlation %.3f\n",
+                frames, quietest, loudest, Correlation(volumes, levels), westmost, eastmost,
+                Correlation(pans, balances));
+    EXPECT_GE(loudest - quietest, 40) << "the heads did not come and go";
+    EXPECT_GT(Correlation(volumes, levels), 0.9) << "the level does not follow the ambient volume";
+    EXPECT_GE(eastmost - westmost, 16) << "the heads' mean column hardly moved";
+    EXPECT_GT(Correlation(pans, balances), 0.6) << "the balance does not follow the pan";
 
     // Every one-shot starts with a jump in level over the 50 ms before it.
     int transients = 0;
@@ -218,7 +223,8 @@ TEST_F(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
         const double after = Rms(pcm, 0, s, s + 2205) + Rms(pcm, 1, s, s + 2205);
         transients += after > 1.5 * before;
     }
-    EXPECT_GE(transients, static_cast<int>(shots.size()) / 2) << transients << " of " << shots.size();
+    std::printf("capture: %d of %zu one-shots start with a jump in level\n", transients, shots.size());
+    EXPECT_GE(transients, static_cast<int>(shots.size()) / 2);
 }
 
 TEST_F(SaverSound, SoundOffCapturesNothing) {
@@ -228,8 +234,9 @@ TEST_F(SaverSound, SoundOffCapturesNothing) {
     SaverProcess saver;
     RunFor(saver, 1500, {{"KVS_SOUND_WAV", wav}}, "sound-off.log");
     std::vector<int16_t> pcm;
-    if (ReadCapture(wav, &pcm))
+    if (ReadCapture(wav, &pcm)) {
         for (int16_t v : pcm) ASSERT_EQ(0, v);
+    }
     EXPECT_EQ(std::string::npos, saver.Trace().find("sound ")) << saver.Trace();
 }
 
