@@ -1,7 +1,6 @@
-// The event rules with a recording back-end, for the option values a stored
-// record may hold: pan by column at the grid's edges (and for grids of one
-// column or none), the volume option out of range, and no random draw while an
-// event may not sound.
+// The event rules for option values a stored record may hold (the calls of
+// ordinary values are checked under Wine): grids of one column or none, columns
+// and volumes out of range; and no random draw while an event may not sound.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -13,110 +12,43 @@
 
 namespace {
 
-struct Call {
-    char kind;  // 'V' ambient volume, 'P' ambient pan, 'S' one-shot
-    int sample, pan, volume;
-};
-std::vector<Call> g_calls;
+std::vector<int> g_values;  // one-shots: pan, volume; ambient: volume
+const SoundDevice kRecorder = {[](int v) { g_values.push_back(v); }, [](int) {},
+                               [](int, int pan, int volume) { g_values.insert(g_values.end(), {pan, volume}); }};
 
-const SoundDevice kRecorder = {
-    [](int v) { g_calls.push_back({'V', 0, 0, v}); },
-    [](int p) { g_calls.push_back({'P', 0, p, 0}); },
-    [](int s, int p, int v) { g_calls.push_back({'S', s, p, v}); },
-};
-
-class SoundEventsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetDefaultSettings();
-        localOptions.soundEnabled = 1;
-        localOptions.volume = 200;
-        settings.columns = 80;
-        g_calls.clear();
-        SetSoundDevice(&kRecorder);
-        SeedRandom(1802, 9373);
-    }
-    void TearDown() override {
-        SetSoundDevice(nullptr);
-        SetDefaultSettings();
-    }
-};
-
-TEST_F(SoundEventsTest, LettersPanByColumnAtHalfVolume) {
-    PlayLetterPlaced(0);
-    PlayLetterFlash(79);
-    PlayLetterPlaced(40);
-    ASSERT_EQ(3u, g_calls.size());
-    EXPECT_EQ(0, g_calls[0].pan);
-    EXPECT_EQ(255, g_calls[1].pan);
-    EXPECT_EQ(129, g_calls[2].pan);  // 40 * 255 / 79
-    for (const Call& c : g_calls) EXPECT_EQ(100, c.volume);
-    EXPECT_GE(g_calls[0].sample, kSampleLetterPlaced);
-    EXPECT_LT(g_calls[0].sample, kSampleLetterPlaced + 6);
-    EXPECT_GE(g_calls[1].sample, kSampleLetterFlash);
-    EXPECT_LT(g_calls[1].sample, kSampleLetterFlash + 6);
-}
-
-TEST_F(SoundEventsTest, GridsWithoutTwoColumnsPanToTheMiddle) {
+TEST(SoundEvents, HostileOptionsGiveBoundedValuesAndSilenceDrawsNothing) {
+    SetDefaultSettings();
+    localOptions.soundEnabled = 1;
+    localOptions.volume = 100000;  // as 255
+    SetSoundDevice(&kRecorder);
     for (int columns : {1, 0, -7}) {
         settings.columns = columns;
-        g_calls.clear();
         PlayLetterPlaced(0);
-        PlayLetterFlash(3);
-        ASSERT_EQ(2u, g_calls.size()) << columns;
-        EXPECT_EQ(128, g_calls[0].pan) << columns;
-        EXPECT_EQ(128, g_calls[1].pan) << columns;
     }
     settings.columns = 2147483647;
-    g_calls.clear();
-    PlayLetterPlaced(2147483646);
-    PlayLetterPlaced(-5);
-    EXPECT_EQ(255, g_calls[0].pan);
-    EXPECT_EQ(0, g_calls[1].pan);
-}
-
-TEST_F(SoundEventsTest, VolumeOptionOutOfRangeIsClamped) {
-    localOptions.volume = 100000;
+    PlayLetterFlash(2147483646);
+    PlayLetterFlash(-5);
     SetAmbientVolume(255);
     SetAmbientVolume(-40);
-    PlayUiSound2();
-    ASSERT_EQ(3u, g_calls.size());
-    EXPECT_EQ(255, g_calls[0].volume);
-    EXPECT_EQ(0, g_calls[1].volume);
-    EXPECT_EQ(127, g_calls[2].volume);
-    EXPECT_EQ(kSoundPanNone, g_calls[2].pan);
-}
+    EXPECT_EQ((std::vector<int>{128, 127, 128, 127, 128, 127, 255, 127, 0, 127, 255, 0}), g_values);
 
-TEST_F(SoundEventsTest, SilentEventsCallNothingAndDrawNothing) {
-    const double untouched = [] {
+    g_values.clear();
+    SeedRandom(1802, 9373);
+    const double untouched = RandomUniform();
+    for (int off = 0; off < 4; ++off) {  // option cleared, volume 0, volume negative, no back-end
+        localOptions.soundEnabled = off != 0;
+        localOptions.volume = off == 1 ? 0 : (off == 2 ? -3 : 200);
+        SetSoundDevice(off == 3 ? nullptr : &kRecorder);
         SeedRandom(1802, 9373);
-        return RandomUniform();
-    }();
-    auto everyEvent = [] {
-        SetAmbientVolume(200);
-        SetAmbientPan(10);
         PlayLetterPlaced(3);
         PlayLetterFlash(3);
-        PlayConsoleSoundA();
-        PlayConsoleSoundB();
+        SetAmbientVolume(200);
         PlayUiSound1();
-        PlayUiSound2();
-        PlayUiSound3();
-    };
-    struct Case {
-        uint8_t enabled;
-        int32_t volume;
-        bool device;
-    };
-    for (const Case& c : {Case{0, 200, true}, Case{1, 0, true}, Case{1, -3, true}, Case{1, 200, false}}) {
-        localOptions.soundEnabled = c.enabled;
-        localOptions.volume = c.volume;
-        SetSoundDevice(c.device ? &kRecorder : nullptr);
-        SeedRandom(1802, 9373);
-        everyEvent();
-        EXPECT_TRUE(g_calls.empty()) << int(c.enabled) << " " << c.volume << " " << c.device;
-        EXPECT_EQ(untouched, RandomUniform()) << "an event drew a random number";
+        EXPECT_EQ(untouched, RandomUniform()) << "an event drew a random number, case " << off;
     }
+    EXPECT_TRUE(g_values.empty());
+    SetSoundDevice(nullptr);
+    SetDefaultSettings();
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
   SetEnvironmentVariableA("KVS_TRACE", tracePath_.c_str());
   for (const auto& entry : environment) SetEnvironmentVariableA(entry.first.c_str(), entry.second.c_str());
 
-  const std::string program = program_.empty() ? RunnableSaverPath() : program_;
+  const std::string program = RunnableSaverPath();
   std::string command = "\"" + program + "\" " + arguments;
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');

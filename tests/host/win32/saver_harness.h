@@ -45,8 +45,6 @@ class SaverProcess {
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
 
-  // Runs `program` (a Windows path) instead of the runnable screensaver.
-  void UseProgram(const std::string& program) { program_ = program; }
   // Starts "<saver> <arguments>" in `directory` (empty: the output folder) with
   // KVS_TRACE pointing at `traceName` in the output folder plus `environment`.
   bool Start(const std::string& arguments, const Environment& environment = {},
@@ -64,7 +62,6 @@ class SaverProcess {
  private:
   PROCESS_INFORMATION info_{};
   std::string tracePath_;
-  std::string program_;
   bool started_ = false;
 };
 
