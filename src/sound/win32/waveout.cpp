@@ -46,27 +46,19 @@ public:
 
 // ---- the events (main thread) -----------------------------------------------
 
-void BuiltInAmbientVolume(int volume) {
+// One setting of the loop's channel; traced with the mixer's frame count.
+void SetAmbient(void (*set)(int channel, int value), const char* name, int value) {
     uint64_t at = 0;
     {
         Locked hold;
         if (!g_output.ready) return;
-        MixerSetVolume(0, volume);
+        set(0, value);
         at = MixerFramesRendered();
     }
-    TraceLine("sound ambient volume=%d mixed_frames=%llu", volume, static_cast<unsigned long long>(at));
+    TraceLine("sound ambient %s=%d mixed_frames=%llu", name, value, static_cast<unsigned long long>(at));
 }
-
-void BuiltInAmbientPan(int pan) {
-    uint64_t at = 0;
-    {
-        Locked hold;
-        if (!g_output.ready) return;
-        MixerSetPan(0, pan);
-        at = MixerFramesRendered();
-    }
-    TraceLine("sound ambient pan=%d mixed_frames=%llu", pan, static_cast<unsigned long long>(at));
-}
+void BuiltInAmbientVolume(int volume) { SetAmbient(MixerSetVolume, "volume", volume); }
+void BuiltInAmbientPan(int pan) { SetAmbient(MixerSetPan, "pan", pan); }
 
 void BuiltInPlayOneShot(int sample, int pan, int volume) {
     int channel = -1;
