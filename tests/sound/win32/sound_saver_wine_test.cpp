@@ -53,14 +53,15 @@ double Correlation(const std::vector<double>& x, const std::vector<double>& y) {
     return (n * sxy - sx * sy) / std::sqrt((n * sxx - sx * sx) * (n * syy - sy * sy));
 }
 
-// Runs the saver for `ms` after its first frame with the capture in `wav`, ends
-// it with Escape and returns its trace.
-std::string RunWithCapture(const SettingsRecord& settings, const LocalOptionsRecord& local, const std::string& wav,
+// Runs the saver for `ms` after its first frame with the capture in <name>.wav
+// and the trace in <name>.log, ends it with Escape and returns the trace.
+std::string RunWithCapture(const SettingsRecord& settings, const LocalOptionsRecord& local, const std::string& name,
                            DWORD ms) {
     StoreRecords(settings, local);
+    const std::string wav = OutputDir() + name + ".wav";
     DeleteFileA(wav.c_str());
     SaverProcess saver;
-    EXPECT_TRUE(saver.Start("/s", {{"KVS_SOUND_WAV", wav}}, "sound.log"));
+    EXPECT_TRUE(saver.Start("/s", {{"KVS_SOUND_WAV", wav}}, name + ".log"));
     EXPECT_TRUE(saver.WaitForTrace("first_frame", 30000)) << saver.Trace();
     Sleep(ms);
     EXPECT_TRUE(saver.Running()) << "the saver ended by itself";
@@ -79,9 +80,8 @@ TEST(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
     LocalOptionsRecord local = DefaultLocalOptions();
     local.soundEnabled = 1;
     local.volume = 255;
-    const std::string wav = OutputDir() + "built-in.wav";
-    std::istringstream trace(RunWithCapture(settings, local, wav, 12000));
-    const std::vector<int16_t> pcm = ReadCapture(wav);
+    std::istringstream trace(RunWithCapture(settings, local, "built-in", 12000));
+    const std::vector<int16_t> pcm = ReadCapture(OutputDir() + "built-in.wav");
     const size_t frames = pcm.size() / 2;
     EXPECT_GT(frames, 10u * 44100) << "the capture is shorter than the run";
 
@@ -139,9 +139,8 @@ TEST(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
 }
 
 TEST(SaverSound, SoundOffCapturesNothing) {
-    const std::string wav = OutputDir() + "sound-off.wav";
-    const std::string trace = RunWithCapture(DefaultSettings(), DefaultLocalOptions(), wav, 1500);
-    for (int16_t v : ReadCapture(wav)) ASSERT_EQ(0, v);
+    const std::string trace = RunWithCapture(DefaultSettings(), DefaultLocalOptions(), "sound-off", 1500);
+    for (int16_t v : ReadCapture(OutputDir() + "sound-off.wav")) ASSERT_EQ(0, v);
     EXPECT_EQ(std::string::npos, trace.find("sound ")) << trace;
 }
 
