@@ -8,6 +8,8 @@
 //   KVS_TEST_EFFECT=<name>@<n> start the effect <name> (dejavu, movement, still,
 //                            trace, smallbursts, drops) before frame n, or as soon
 //                            after as no other effect or incoming text runs
+//   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
+//                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
 #pragma once
 
@@ -23,6 +25,7 @@ struct DiagnosticsOptions {
     bool directLayers;
     int32_t effectSlot;   // -1: none
     int32_t effectFrame;
+    char soundCapturePath[512];  // empty: no capture
 };
 
 extern DiagnosticsOptions diagnostics;

@@ -16,6 +16,7 @@
 #include "settings/strings.h"
 #include "settings/win32/presets.h"
 #include "settings/win32/storage.h"
+#include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
 
@@ -260,6 +261,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
+    SetInterfaceSoundHook(PlayUiSound1);
     InstallWin32ExtensionHooks();
 
     CommandLine line;
