@@ -15,10 +15,7 @@ protected:
         RainTest::SetUp();
         static const SimulationSoundSink silent = {[](int) {}, [](int) {}, [](int) {}, [](int) {}};
         SetSimulationSoundSink(&silent);  // records nothing: no allocation
-        SetKeyOnly(settings);
-    }
-
-    static void SetKeyOnly(SettingsRecord& s) {
+        SettingsRecord& s = settings;  // every effect by its key only
         s.dejaVuInterval = s.burstMovementInterval = s.burstStillInterval = s.burstTraceInterval = 255;
         s.smallBurstsInterval = s.dropsInterval = s.lightningsInterval = s.crashInterval = s.supermanInterval = 255;
     }

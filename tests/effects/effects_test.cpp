@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "../sim/rain_fixture.h"
-#include "host/diagnostics.h"
 #include "host/frametime.h"
 #include "sim/random.h"
 
@@ -218,22 +217,6 @@ TEST_F(EffectsTest, ARefusedAutomaticStartStillResetsItsCounter) {
     for (int tick = 1; tick <= 13 * 50; ++tick) RunAutomaticEffectStarts();
     EXPECT_EQ(8, effectRegistry.currentSlot);
     EXPECT_EQ((13 * 50) % 13, effectStartCounters[0]);
-}
-
-TEST(EffectNames, NameTheSlotsForToolsAndTheDiagnosticStart) {
-    for (int slot = 0; slot < kKnownEffectSlots; ++slot) EXPECT_EQ(slot, FindEffectSlot(GetEffectName(slot)));
-    EXPECT_EQ(kEffectSmallBursts, FindEffectSlot("SmallBursts"));
-    EXPECT_EQ(-1, FindEffectSlot("small"));
-    EXPECT_STREQ("", GetEffectName(9));
-
-    DiagnosticsOptions d{};
-    d.effectSlot = -1;
-    for (const char* bad : {"drops", "@4", "nothing@4", "drops@", "drops@x", "drops@-1", "drops@4x"})
-        EXPECT_FALSE(ParseEffectTrigger(bad, d)) << bad;
-    EXPECT_EQ(-1, d.effectSlot);
-    EXPECT_TRUE(ParseEffectTrigger("dejavu@40", d));
-    EXPECT_EQ(kEffectDejaVu, d.effectSlot);
-    EXPECT_EQ(40, d.effectFrame);
 }
 
 }  // namespace

@@ -51,16 +51,13 @@ struct CellDifference {
 
 CellDifference Compare(const Image& before, const Image& during) {
   CellDifference d;
-  std::vector<int> count(kColumns * kRows, 0);
-  for (int y = 0; y < during.height; ++y) {
-    for (int x = 0; x < during.width; ++x) {
-      const int cell = (y * kRows / during.height) * kColumns + x * kColumns / during.width;
-      d.level[cell] += std::abs(during.r(x, y) - before.r(x, y)) + std::abs(during.g(x, y) - before.g(x, y)) +
-                       std::abs(during.b(x, y) - before.b(x, y));
-      ++count[cell];
+  for (int y = 0; y < kRows; ++y) {
+    for (int x = 0; x < kColumns; ++x) {
+      const int left = x * during.width / kColumns, top = y * during.height / kRows;
+      const int w = (x + 1) * during.width / kColumns - left, h = (y + 1) * during.height / kRows - top;
+      d.level[y * kColumns + x] = MeanDifference(Crop(before, left, top, w, h), Crop(during, left, top, w, h));
     }
   }
-  for (size_t i = 0; i < d.level.size(); ++i) d.level[i] /= 3.0 * std::max(count[i], 1);
   return d;
 }
 
