@@ -10,6 +10,22 @@
 
 namespace {
 
+// The cells of display 0 with at least `layers` layers: their count and bounds.
+struct Lit {
+    int cells = 0, left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+};
+Lit LitCells(uint32_t layers, Lit lit = Lit{}) {
+    for (uint32_t x = 0; x < codeGrids[0].width; ++x) {
+        for (uint32_t y = 0; y < codeGrids[0].height; ++y) {
+            if (GetCellLayerCount(codeGrids[0], x, y) < layers) continue;
+            ++lit.cells;
+            lit.left = std::min<int>(lit.left, x), lit.right = std::max<int>(lit.right, x);
+            lit.top = std::min<int>(lit.top, y), lit.bottom = std::max<int>(lit.bottom, y);
+        }
+    }
+    return lit;
+}
+
 class EffectLookTest : public EffectTest {
 protected:
     static uint32_t Layers(int x, int y) { return GetCellLayerCount(codeGrids[0], x, y); }
@@ -123,29 +139,22 @@ TEST_F(EffectLookTest, SmallBurstsStayInTheirBoxAndSolidOnesShowTheirOwnCharacte
     settings.smallBurstsRandomSize = 0;
     Init();
     TriggerEffect(kEffectSmallBursts);
-    int left = 1000, right = -1, top = 1000, bottom = -1, cx = -1, cy = -1;
+    Lit lit;  // every cell that glowed so far
+    int cx = -1, cy = -1;
     for (int t = 100; t <= 4500; t += 100) {
         StepAlone(100, true);
-        for (int x = 0; x < 160; ++x) {
-            for (int y = 0; y < 40; ++y) {
-                if (Layers(x, y) < 2) continue;
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-        }
-        if (cx < 0 && right >= 0) {
+        lit = LitCells(2, lit);
+        if (cx < 0 && lit.cells > 0) {
             // The first ring is 3 columns and 1 row each side of the centre.
-            cx = left + 3;
-            cy = top + 1;
-            EXPECT_EQ(cx + 2, right);
-            EXPECT_EQ(cy, bottom);
+            cx = lit.left + 3;
+            cy = lit.top + 1;
+            EXPECT_EQ(cx + 2, lit.right);
+            EXPECT_EQ(cy, lit.bottom);
         }
     }
     ASSERT_GE(cx, 0);
-    EXPECT_EQ(std::max(cx - 26, 0), left);
-    EXPECT_EQ(std::min(cx + 25, 159), right);
-    EXPECT_EQ(std::max(cy - 8, 0), top);
-    EXPECT_EQ(std::min(cy + 7, 39), bottom);
+    EXPECT_EQ((std::vector<int>{std::max(cx - 26, 0), std::max(cy - 8, 0), std::min(cx + 25, 159), std::min(cy + 7, 39)}),
+              (std::vector<int>{lit.left, lit.top, lit.right, lit.bottom}));
     for (int step = 0; IsEffectRunning() && step < 1000; ++step) StepAlone(1000, false);
 
     // Solid bursts over an empty display: their own blurred characters in the
@@ -173,23 +182,15 @@ TEST_F(EffectLookTest, ADropLightsItsColumnTopToBottomWithinOneTick) {
     settings.positiveDensity = settings.negativeDensity = 100;
     Init();
     TriggerEffect(kEffectDrops);
-    int units = 0, lit = -1, column = -1;
+    int units = 0, lit = -1;
     while (IsEffectRunning() && units < 100000) {
         StepAlone(125, false);
         units += 125;
-        int rows = 0, from = 40, to = -1;
-        for (int x = 0; x < 80; ++x) {
-            for (int y = 0; y < 40; ++y) {
-                if (!Layers(x, y)) continue;
-                if (column < 0) column = x;
-                ASSERT_EQ(column, x);
-                ++rows;
-                from = std::min(from, y), to = std::max(to, y);
-            }
-        }
-        if (rows > 0) ++lit;
+        const Lit drop = LitCells(1);
+        ASSERT_TRUE(drop.left == drop.right || drop.cells == 0) << "one column";
+        if (drop.cells > 0) ++lit;
         // A drop of time T ticks lights the rows r with 0 < T - r / 40 < 3.
-        const std::vector<int> seen{rows, from, to};
+        const std::vector<int> seen{drop.cells, drop.top, drop.bottom};
         if (lit == 3 || lit == 27) {
             const std::vector<int> expected = lit == 3 ? std::vector<int>{20, 0, 19}   // T = 0.5
                                                        : std::vector<int>{19, 21, 39};  // T = 3.5
