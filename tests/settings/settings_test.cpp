@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "settings/scales.h"
@@ -113,12 +114,46 @@ TEST(SettingsRecord, ValidityRule) {
     s.columns = 8;
     s.rows = 6;
     EXPECT_TRUE(IsSettingsRecordValid(s));
-    // Only those three tests: odd but stored values are used as they are.
+    s.columns = kMaxColumns;
+    s.rows = kMaxRows;
+    EXPECT_TRUE(IsSettingsRecordValid(s));
+    for (int32_t columns : {264, INT32_MAX}) {
+        s = Defaults();
+        s.columns = columns;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << columns;
+    }
+    for (int32_t rows : {262, 1000000}) {
+        s = Defaults();
+        s.rows = rows;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << rows;
+    }
+    for (float speed : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                        std::numeric_limits<float>::quiet_NaN()}) {
+        s = Defaults();
+        s.speed = speed;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << speed;
+    }
+    // Only those tests: odd but stored values are used as they are.
     s = Defaults();
     s.halo = 255;
     s.dejaVuInterval = 255;
     s.speed = -3.0f;
     EXPECT_TRUE(IsSettingsRecordValid(s));
+}
+
+TEST(SliderScales, StoredExtremesFallOffTheScale) {
+    SettingsRecord s = Defaults();
+    s.speed = std::numeric_limits<float>::quiet_NaN();
+    s.releaseIntervalLog2 = INT32_MAX;
+    s.releaseMaxTracers = INT32_MIN;
+    s.dejaVuSpeed = INT32_MIN;
+    s.charSize = -std::numeric_limits<float>::infinity();
+    EXPECT_LT(GetSliderPosition(s, kSliderSpeed), 0);
+    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseIntervalLog2), INT32_MAX);
+    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseMaxTracers), INT32_MIN);
+    EXPECT_LT(GetSliderPosition(s, kSliderDejaVuSpeed), 0);
+    EXPECT_EQ(GetSliderPosition(s, kSliderCharSize), INT32_MIN);
+    EXPECT_EQ(DensityPosition(s), INT32_MIN);
 }
 
 TEST(SettingsRecord, RunTimeOverrides) {

@@ -178,6 +178,18 @@ TEST_F(EvalTest, StartTracerFillsAFreshStream) {
     }
 }
 
+TEST_F(EvalTest, StoredStreamLengthsOfAnySizeStartFarButBounded) {
+    for (int32_t length : {INT32_MAX, INT32_MIN, -3}) {
+        settings.streamLength = length;
+        Start();
+        for (int slot = 0; slot < 64; ++slot) {
+            ASSERT_EQ(0, StartTracer(slot));
+            EXPECT_LE(tracerPool[slot].eraserRow, -(settings.rows / 2));
+            EXPECT_GE(tracerPool[slot].eraserRow, -1000000 - settings.rows / 2);
+        }
+    }
+}
+
 TEST_F(EvalTest, PickColumnRefusesWhenEveryCandidateIsBlocked) {
     settings.columns = 8;
     Start();
