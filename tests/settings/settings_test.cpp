@@ -89,16 +89,6 @@ TEST(LocalOptionsRecord, DefaultImageByteForByte) {
     EXPECT_EQ(Image(&l, sizeof l), expected);
 }
 
-TEST(SettingsRecord, SetDefaultSettingsFillsBothLiveRecords) {
-    std::memset(&settings, 0, sizeof settings);
-    std::memset(&localOptions, 0, sizeof localOptions);
-    SetDefaultSettings();
-    SettingsRecord expected = Defaults();
-    EXPECT_EQ(0, std::memcmp(&settings, &expected, sizeof expected));
-    EXPECT_EQ(+localOptions.volume, 128);
-    EXPECT_EQ(+localOptions.fadeOut, 1);
-}
-
 TEST(SettingsRecord, ValidityRule) {
     SettingsRecord s = Defaults();
     EXPECT_TRUE(IsSettingsRecordValid(s));
@@ -239,26 +229,6 @@ TEST(SliderScales, EndsOfTheScales) {
         EXPECT_EQ(v, c.expected) << "field " << c.field << " at position " << c.p;
     }
     EXPECT_EQ(SetSliderValue(s, kSliderFieldCount, 3), -1);
-}
-
-TEST(SliderScales, DefaultsSitAtTheirPositions) {
-    const SettingsRecord s = Defaults();
-    EXPECT_EQ(GetSliderPosition(s, kSliderSpeed), 99);
-    EXPECT_EQ(GetSliderPosition(s, kSliderColumns), 72);
-    EXPECT_EQ(GetSliderPosition(s, kSliderRows), 34);
-    EXPECT_EQ(GetSliderPosition(s, kSliderHalo), 72);
-    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseIntervalLog2), 33);
-    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseMaxTracers), 49);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSplashInterval), 19);
-    EXPECT_EQ(GetSliderPosition(s, kSliderPositiveDensity), 229);
-    EXPECT_EQ(GetSliderPosition(s, kSliderGlowIntensity), 127);
-    EXPECT_EQ(GetSliderPosition(s, kSliderCharSize), 79);
-    EXPECT_EQ(GetSliderPosition(s, kSliderDejaVuSpeed), 50);
-    EXPECT_EQ(GetSliderPosition(s, kSliderBurstSpeed), 100);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSmallBurstsNumber), 123);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSmallBurstsSize), 128);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSupermanSpeed), 10);
-    EXPECT_EQ(GetSliderPosition(s, kSliderCrashInterval), 120);
 }
 
 TEST(SliderScales, ProducedValuesAreShownOnTheSlider) {

@@ -227,19 +227,6 @@ TEST_F(Storage, ReadRegistryRecordFillsOnlyWhatIsStored) {
     EXPECT_EQ(buffer[2], 0xAA);
 }
 
-TEST_F(Storage, WriteRegistryRecordCreatesTheKeyAndStoresBinary) {
-    const char* path = "Software\\Pellor\\Storage Test\\Deeper";
-    const uint8_t data[3] = {9, 8, 7};
-    EXPECT_EQ(WriteRegistryRecord("v", path, data, sizeof data), ERROR_SUCCESS);
-    const RegValue v = QueryValue(HKEY_CURRENT_USER, path, "v");
-    EXPECT_EQ(v.type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(v.bytes, (Bytes{9, 8, 7}));
-    EXPECT_EQ(WriteRegistryRecord(nullptr, path, data, 0), ERROR_SUCCESS);
-    EXPECT_TRUE(QueryValue(HKEY_CURRENT_USER, path, nullptr).present);
-    EXPECT_TRUE(QueryValue(HKEY_CURRENT_USER, path, nullptr).bytes.empty());
-    EXPECT_NE(WriteRegistryRecord("v", path, nullptr, 3), ERROR_SUCCESS);
-}
-
 TEST_F(Storage, SaveSettingsWritesBothLiveRecords) {
     LoadSettings();
     settings.columns = 123;
