@@ -105,31 +105,6 @@ TEST(Artwork, EveryIdOfTheTableIsDrawnAtItsSize) {
   EXPECT_FALSE(BuildArtwork(2055, none));
 }
 
-// Mean absolute alpha difference, 0..1.
-double Difference(const aBitmap& a, const aBitmap& b) {
-  double sum = 0;
-  for (int i = 0; i < a.width * a.height; ++i) {
-    sum += std::abs(a.pixels[i * 4 + 3] - b.pixels[i * 4 + 3]);
-  }
-  return sum / (255.0 * a.width * a.height);
-}
-
-TEST(Artwork, GlyphsDifferFromEachOtherAndFromLetters) {
-  std::vector<aBitmap> glyphs(artgen::kGlyphCount);
-  for (int i = 0; i < artgen::kGlyphCount; ++i) ASSERT_TRUE(BuildArtwork(i, glyphs[i]));
-  for (int i = 0; i < artgen::kGlyphCount; ++i) {
-    for (int j = i + 1; j < artgen::kGlyphCount; ++j) {
-      EXPECT_GT(Difference(glyphs[i], glyphs[j]), 0.12) << i << " vs " << j;
-    }
-    // No glyph comes close to any letter picture either.
-    for (int code : artgen::kLetterCodes) {
-      aBitmap letter;
-      ASSERT_TRUE(BuildArtwork(400 + code, letter));
-      EXPECT_GT(Difference(glyphs[i], letter), 0.15) << i << " vs letter " << code;
-    }
-  }
-}
-
 TEST(Artwork, LettersSpotsAndBanners) {
   for (int code : artgen::kLetterCodes) {
     aBitmap letter, glow;

@@ -150,66 +150,7 @@ TEST_F(EvalTest, PickColumnRefusesWhenEveryCandidateIsBlocked) {
     EXPECT_EQ(8u, seen.size());
 }
 
-// ---- releases -----------------------------------------------------------------
-
-// Steps whole ticks and returns the number of tracers started in each: slots
-// that were free before the step and hold a tracer after it (a tracer that dies
-// in a step cannot be replaced in the same step, releases come first).
-std::vector<int> NewTracersPerTick(int ticks) {
-    std::vector<int> out;
-    for (int i = 0; i < ticks; ++i) {
-        bool before[kTracerSlots];
-        for (int s = 0; s < kTracerSlots; ++s) before[s] = tracerPool[s].active != 0;
-        StepSimulation(1000);
-        int started = 0;
-        for (int s = 0; s < kTracerSlots; ++s) started += !before[s] && tracerPool[s].active;
-        out.push_back(started);
-    }
-    return out;
-}
-
-TEST_F(EvalTest, ReleasePeriodAndTheRemainderOfTheTick) {
-    settings.noOverwriteTest = 1;
-    settings.releaseIntervalLog2 = 2;
-    settings.pauseRarity = 1000000;
-    Start();
-    const std::vector<int> counts = NewTracersPerTick(80);
-    int released = 0;
-    for (size_t i = 0; i < counts.size(); ++i) {
-        if (i % 4 != 0) {
-            EXPECT_EQ(0, counts[i]) << "tick " << i;
-        }
-        released += counts[i];
-    }
-    EXPECT_GT(released, 0);
-
-    // A tick reached in the middle of a step: new tracers start with the part
-    // of the row time that has passed since the tick.
-    ShutdownEvaluator();
-    settings.releaseIntervalLog2 = 0;
-    settings.releaseMaxTracers = 0;
-    Start();
-    released = 0;
-    for (int i = 0; i < 30 && released == 0; ++i) {
-        StepSimulation(800);  // clock ...800: no tick
-        ASSERT_EQ(0, CountActiveTracers());
-        StepSimulation(700);  // clock ...500: a tick, 500 units into the row
-        released = CountActiveTracers();
-        if (released == 0) {
-            // Back to a whole row without releasing anything.
-            incomingText.textQuiet = 1;
-            StepSimulation(500);
-            incomingText.textQuiet = 0;
-        }
-    }
-    ASSERT_EQ(2, released);
-    for (const __tracer& t : tracerPool) {
-        if (!t.active) continue;
-        EXPECT_EQ(0, t.headRow);        // 500 + 700 units: one row
-        EXPECT_EQ(200, t.headProgress);
-        EXPECT_EQ(200, t.eraserProgress);
-    }
-}
+// ---- the clock ------------------------------------------------------------------
 
 TEST_F(EvalTest, TheClockNeverOverflows) {
     Start();

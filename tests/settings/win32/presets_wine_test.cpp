@@ -427,35 +427,6 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     EXPECT_EQ(g_sounds, 1);
 }
 
-TEST_F(Presets, SaveAsAsksForANameAndReplacesAnExistingPresetSilently) {
-    PutBinary("mine", Bytes(3, 1));
-    settings.columns = 77;
-    Command save([] { return SavePresetAs(nullptr, nullptr); });
-    const HWND dialog = WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-
-    // An empty name is refused; the dialog stays open with the focus in the edit.
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    const Box box = WaitForMessageBox();
-    ASSERT_NE(box.window, nullptr);
-    EXPECT_EQ(box.text, "Preset name is required.");
-    EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
-    Press(box.window, IDOK);
-    EXPECT_TRUE(IsWindow(dialog));
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    for (int i = 0; i < 50 && gui.hwndFocus != NameEdit(dialog); ++i) {
-        Sleep(20);
-        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
-    }
-    EXPECT_EQ(gui.hwndFocus, NameEdit(dialog));
-
-    TypeName(dialog, "mine");
-    Press(dialog, IDOK);
-    EXPECT_EQ(save.Result(), kImportSaved) << "no question about the existing preset";
-    EXPECT_EQ(QueryValue("mine").bytes, LiveSettings());
-}
-
 // ---- delete -------------------------------------------------------------------------
 
 TEST_F(Presets, DeleteAsksFirst) {
@@ -506,13 +477,6 @@ TEST_F(Presets, ExportOfTheDefaultPresetIsA770ByteFile) {
     EXPECT_EQ(sixFile[42], 0x58);  // 600
     EXPECT_EQ(sixFile[43], 0x02);
     EXPECT_EQ(Bytes(sixFile.begin() + 54, sixFile.end()), six);
-}
-
-TEST_F(Presets, ExportWithoutASelectionSaysSo) {
-    Command exportNothing([] { return ExportPreset(nullptr, ""); });
-    Answer("Please select a preset to be exported first.", IDOK);
-    EXPECT_EQ(exportNothing.Result(), kPresetCommandNoSelection);
-    EXPECT_EQ(g_sounds, 0);
 }
 
 // The file name field of the system's file dialogs (the combo box of the explorer

@@ -174,59 +174,6 @@ TEST_F(Storage, LocalOptionsAreReadAsStoredOrRepaired) {
     EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, nullptr).bytes, defaults);
 }
 
-TEST_F(Storage, ReadRegistryRecordFillsOnlyWhatIsStored) {
-    const char* path = "Software\\Pellor\\Storage Test";
-    uint8_t buffer[16];
-    int size = -1;
-
-    // A missing key is created; a missing value is not read.
-    std::memset(buffer, 0xAA, sizeof buffer);
-    EXPECT_FALSE(ReadRegistryRecord("absent", path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(size, 0);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path));
-    EXPECT_EQ(ImageOf(buffer, sizeof buffer), Bytes(16, 0xAA));
-
-    const uint8_t shorter[5] = {1, 2, 3, 4, 5};
-    PutValue(path, "short", REG_BINARY, shorter, sizeof shorter);
-    EXPECT_TRUE(ReadRegistryRecord("short", path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(size, 5);
-    EXPECT_EQ(ImageOf(buffer, sizeof buffer), (Bytes{1, 2, 3, 4, 5, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA,
-                                                     0xAA, 0xAA, 0xAA}));
-
-    std::memset(buffer, 0xAA, sizeof buffer);
-    const Bytes exact(16, 0x33);
-    PutValue(path, "exact", REG_BINARY, exact.data(), exact.size());
-    EXPECT_TRUE(ReadRegistryRecord("exact", path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(size, 16);
-    EXPECT_EQ(ImageOf(buffer, sizeof buffer), exact);
-
-    // Longer values and values of another type leave the buffer alone.
-    std::memset(buffer, 0xAA, sizeof buffer);
-    const Bytes longer(17, 0x44);
-    PutValue(path, "long", REG_BINARY, longer.data(), longer.size());
-    EXPECT_FALSE(ReadRegistryRecord("long", path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(size, 0);
-    const Bytes huge(40000, 0x45);
-    PutValue(path, "huge", REG_BINARY, huge.data(), huge.size());
-    std::vector<uint8_t> big(50000, 0xAA);
-    EXPECT_FALSE(ReadRegistryRecord("huge", path, big.data(), static_cast<int>(big.size()), &size));
-    EXPECT_EQ(big, Bytes(50000, 0xAA));
-    PutValue(path, "text", REG_SZ, "abc", 4);
-    EXPECT_FALSE(ReadRegistryRecord("text", path, buffer, sizeof buffer, &size));
-    const DWORD number = 7;
-    PutValue(path, "number", REG_DWORD, &number, sizeof number);
-    EXPECT_FALSE(ReadRegistryRecord("number", path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(ImageOf(buffer, sizeof buffer), Bytes(16, 0xAA));
-
-    // The default value is named by null or "".
-    PutValue(path, nullptr, REG_BINARY, shorter, 2);
-    EXPECT_TRUE(ReadRegistryRecord(nullptr, path, buffer, sizeof buffer, &size));
-    EXPECT_EQ(size, 2);
-    EXPECT_TRUE(ReadRegistryRecord("", path, buffer, sizeof buffer));
-    EXPECT_EQ(buffer[0], 1);
-    EXPECT_EQ(buffer[2], 0xAA);
-}
-
 TEST_F(Storage, SaveSettingsWritesBothLiveRecords) {
     LoadSettings();
     settings.columns = 123;
