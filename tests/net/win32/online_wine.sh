@@ -14,12 +14,7 @@ root=$(cd "$here/../../.." && pwd)
 data=$(mktemp -d "${TMPDIR:-/tmp}/kvs-online.XXXXXX")
 "$server" --listen 127.0.0.1 --port 0 --data "$data" >"$data/server.out" 2>"$data/server.log" &
 pid=$!
-cleanup() {
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  rm -rf "$data"
-}
-trap cleanup EXIT
+trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$data"' EXIT
 
 for _ in $(seq 100); do
   grep -q '^listening on ' "$data/server.out" && break
@@ -27,11 +22,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 address=$(sed -n 's/^listening on //p' "$data/server.out")
-if [ -z "$address" ]; then
-  echo "the server did not start" >&2
-  cat "$data/server.log" >&2
-  exit 1
-fi
+[ -n "$address" ] || { echo "the server did not start" >&2; cat "$data/server.log" >&2; exit 1; }
 
 # Time-outs of 1.5 s instead of 15 s keep the stalled-server cases short.
 KVS_SERVER=$address KVS_SERVER_DATA=$data KVS_TEST_NET_TIMEOUT_MS=1500 "$root/cmake/wine-run.sh" "$exe" "$@"
@@ -42,5 +33,5 @@ if ! "$server" dump --data "$data" | cut -f2- | diff -u "$here/online_rows.txt" 
   echo "the stored feedback differs from what the test typed" >&2
   status=1
 fi
-echo "server log:"; cat "$data/server.log"
+sed 's/^/server: /' "$data/server.log"
 exit $status

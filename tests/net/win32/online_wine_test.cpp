@@ -52,8 +52,7 @@ public:
         WSADATA wsa;
         WSAStartup(MAKEWORD(2, 2), &wsa);
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
+        sockaddr_in address{AF_INET, 0, {}, {}};
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         int length = sizeof address;
         bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -113,10 +112,6 @@ int FeedbackThread() {
     return result;
 }
 
-HWND WaitForForm() { return WaitForWindow(kFeedbackDialogCaption); }
-
-void Type(HWND form, int id, const char* text) { SetDlgItemTextA(form, id, text); }
-
 void ClickMark(HWND form) {
     HWND mark = GetDlgItem(form, kFeedbackMarkId);
     PostMessageA(mark, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
@@ -124,21 +119,21 @@ void ClickMark(HWND form) {
     Sleep(200);
 }
 
-// Fills the form, sends it and expects the delivery message `lines`.
+// Fills the form, sends it and expects the message box `text`.
 void SendFeedback(const char* email, const char* name, const char* country, const char* age, const char* message,
-                  bool updates, bool news, const std::string& lines) {
+                  bool updates, bool news, const std::string& text) {
     Command feedback(FeedbackThread);
-    HWND form = WaitForForm();
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
     ASSERT_NE(form, nullptr);
-    Type(form, kFeedbackEmailId, email);
-    Type(form, kFeedbackNameId, name);
-    Type(form, kFeedbackCountryId, country);
-    Type(form, kFeedbackAgeId, age);
-    Type(form, kFeedbackMessageId, message);
+    SetDlgItemTextA(form, kFeedbackEmailId, email);
+    SetDlgItemTextA(form, kFeedbackNameId, name);
+    SetDlgItemTextA(form, kFeedbackCountryId, country);
+    SetDlgItemTextA(form, kFeedbackAgeId, age);
+    SetDlgItemTextA(form, kFeedbackMessageId, message);
     SendDlgItemMessageA(form, kFeedbackUpdateInfoId, BM_SETCHECK, updates ? BST_CHECKED : BST_UNCHECKED, 0);
     SendDlgItemMessageA(form, kFeedbackSoftwareNewsId, BM_SETCHECK, news ? BST_CHECKED : BST_UNCHECKED, 0);
     Press(form, IDOK);
-    Answer(kDelivered + lines, IDOK);
+    Answer(text, IDOK);
     CloseFinishedTransmission();
     EXPECT_EQ(feedback.Result(), kOnlineDone);
 }
@@ -239,12 +234,12 @@ TEST_F(Online, UpdateCheckEndsWhenTheServerIsMissingOrStalls) {
 TEST_F(Online, AWrongEmailSendsNothingAndTheMarkCountsAfterSend) {
     localOptions.feedbackFlag = 0;
     Command feedback(FeedbackThread);
-    HWND form = WaitForForm();
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
     ASSERT_NE(form, nullptr);
     ClickMark(form);
     EXPECT_EQ(localOptions.feedbackFlag, 0);
     for (const char* email : {"", "anna@example", "anna@@example.org", "a@b@example.org"}) {
-        Type(form, kFeedbackEmailId, email);
+        SetDlgItemTextA(form, kFeedbackEmailId, email);
         Click(form, IDOK);
         Answer(kWrongEmail, IDOK);
         EXPECT_TRUE(IsWindowVisible(form)) << email;
@@ -259,9 +254,10 @@ TEST_F(Online, AWrongEmailSendsNothingAndTheMarkCountsAfterSend) {
 
 TEST_F(Online, FeedbackArrivesAsTypedAndTheReplyIsReported) {
     SendFeedback("anna@example.org", "Anna | B", "Czech Republic", "34", "First line\r\nsecond | line", true, false,
-                 "Update informations: Registration succeeded.\n");
+                 kDelivered + std::string("Update informations: Registration succeeded.\n"));
     SendFeedback("Anna@Example.org", "", "", "", "again", true, true,
-                 "Update informations: already registered.\nRelated software news: Registration succeeded.");
+                 kDelivered + std::string("Update informations: already registered.\n"
+                                          "Related software news: Registration succeeded."));
 }
 
 TEST_F(Online, FeedbackRefusedOrGarbledRepliesAreFailures) {
@@ -269,14 +265,7 @@ TEST_F(Online, FeedbackRefusedOrGarbledRepliesAreFailures) {
         StandInServer server(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + std::to_string(std::strlen(body)) +
                              "\r\n\r\n" + body);
         UseServer(server.Address());
-        Command feedback(FeedbackThread);
-        HWND form = WaitForForm();
-        ASSERT_NE(form, nullptr);
-        Type(form, kFeedbackEmailId, "b@example.org");
-        Press(form, IDOK);
-        Answer(kServerProblem, IDOK);
-        CloseFinishedTransmission();
-        EXPECT_EQ(feedback.Result(), kOnlineDone);
+        SendFeedback("b@example.org", "", "", "", "", false, false, kServerProblem);
     }
 }
 
