@@ -28,7 +28,7 @@ void ReadText(HWND dialog, int id, char* out, int capacity) {
 }
 
 // Fills the job's address with the feedback path and the Base64 of the form's record.
-bool PrepareFeedback(HWND dialog, const FeedbackForm& form, TransferJob* job) {
+bool PrepareFeedback(const FeedbackForm& form, TransferJob* job) {
     char record[kFeedbackRecordCapacity];
     const int length = BuildFeedbackRecord(form, kProgramVersion, record, sizeof record);
     const int prefix = BuildServerUrl(kFeedbackPath, job->address, sizeof job->address);
@@ -61,7 +61,7 @@ void Send(HWND dialog) {
     ReadText(dialog, kFeedbackMessageId, form.message, sizeof form.message);
 
     TransferJob* job = NewTransferJob();
-    const bool ready = job && PrepareFeedback(dialog, form, job);
+    const bool ready = job && PrepareFeedback(form, job);
     if (!ready) FreeMemory(job);
     const bool started = ready && OpenTransmissionDialog(GetWindow(dialog, GW_OWNER), job);
     EndDialog(dialog, started ? kOnlineDone : kOnlineDialogFailed);

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 
 #include "net/endpoints.h"
 #include "net/feedback.h"
@@ -66,7 +65,7 @@ void OpenAddress(const char* address) {
 // Fetches the job's address into `reply`. Returns the bytes read (0: nothing usable
 // arrived), or -1 after a failed connection or read, once message 9401 has been shown.
 int Fetch(const TransferJob& job, char* reply) {
-    if (InternetAttemptConnect(0) != ERROR_SUCCESS) {
+    if (!reply || InternetAttemptConnect(0) != ERROR_SUCCESS) {
         Tell(job, kConnectionFailedId, MB_ICONERROR);
         return -1;
     }
@@ -119,7 +118,7 @@ void ReportFeedback(const TransferJob& job, const char* reply, int length) {
 DWORD WINAPI TransferThread(void* parameter) {
     TransferJob* job = static_cast<TransferJob*>(parameter);
     char* reply = static_cast<char*>(AllocZeroed(kVersionFileMaxBytes + 1));
-    const int length = reply ? Fetch(*job, reply) : -1;
+    const int length = Fetch(*job, reply);
     if (length == 0) Tell(*job, kServerProblemId, MB_ICONWARNING);
     if (length > 0 && job->feedback) ReportFeedback(*job, reply, length);
     if (length > 0 && !job->feedback) ReportVersion(*job, reply, length);
