@@ -220,6 +220,11 @@ TEST_F(Online, UpdateCheckEndsWhenTheServerIsMissingOrStalls) {
     UseServer(silent.Address());
     CheckExpecting(kConnectionFailed);
 
+    // An error page is no version file, whatever its text.
+    StandInServer missing("HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\n0.99");
+    UseServer(missing.Address());
+    CheckExpecting(kServerProblem);
+
     StandInServer stalling("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0.9");
     UseServer(stalling.Address());
     Command check([] { return CheckForNewVersion(nullptr); });
