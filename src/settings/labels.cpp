@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 
 #include "settings/strings.h"
@@ -24,6 +25,11 @@ int Format(char* out, int capacity, const char* format, ...) {
     }
     return n < capacity ? n : capacity - 1;
 }
+
+// A shown number computed from stored fields: products of hostile values are
+// pinned to the int range instead of overflowing.
+int Shown(long long v) { return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int>(v)); }
+long long Wide(int32_t v) { return v; }
 
 }  // namespace
 
@@ -51,7 +57,7 @@ int FormatIntervalLabel(char* out, int capacity, uint32_t formatId, int value, u
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     if (value == 255 && keyOnlyId != 0)
         return Format(out, capacity, GetString(formatId), 0, GetString(keyOnlyId));
-    return Format(out, capacity, GetString(formatId), value + 1, IntervalUnit(value));
+    return Format(out, capacity, GetString(formatId), Shown(Wide(value) + 1), IntervalUnit(value));
 #pragma GCC diagnostic pop
 }
 
@@ -69,21 +75,26 @@ int FormatSettingsLabel(char* out, int capacity, uint32_t labelId, const Setting
     }
     case 7304:
         return Format(out, capacity, f, s.splashInterval, OrdinalSuffix(s.splashInterval, kOrdinalCount),
-                      s.releaseMaxTracers * s.splashMaxTracers);
-    case 7305: return Format(out, capacity, f, s.rotatorsOccurrence * 10);
+                      Shown(Wide(s.releaseMaxTracers) * s.splashMaxTracers));
+    case 7305: return Format(out, capacity, f, Shown(Wide(s.rotatorsOccurrence) * 10));
     case 7306:
-        return Format(out, capacity, f, s.streamLength * s.rows + s.rows / 2,
-                      s.streamLength * s.rows / 2 + s.rows / 2);
+        return Format(out, capacity, f, Shown(Wide(s.streamLength) * s.rows + s.rows / 2),
+                      Shown(Wide(s.streamLength) * s.rows / 2 + s.rows / 2));
     case 7307: return Format(out, capacity, f, s.positiveDensity);
     case 7308: return Format(out, capacity, f, s.negativeDensity);
     case 7408:
-        return Format(out, capacity, f, s.glowingTracers * 10, static_cast<double>(s.glowIntensity) * 100);
+        return Format(out, capacity, f, Shown(Wide(s.glowingTracers) * 10), static_cast<double>(s.glowIntensity) * 100);
     case 7409:
         return Format(out, capacity, f, s.charBlurLevel, OrdinalSuffix(s.charBlurLevel, kOrdinalLevel),
                       static_cast<double>(s.charEnglow));
-    case 7411: return Format(out, capacity, f, s.speedVariability * 10);
-    case 7416:
-        return Format(out, capacity, f, static_cast<int>(std::lround(static_cast<double>(s.charSize) * 100)));
+    case 7411: return Format(out, capacity, f, Shown(Wide(s.speedVariability) * 10));
+    case 7416: {
+        const double percent = static_cast<double>(s.charSize) * 100;
+        // Rounded to nearest; NaN shows 0 and values beyond the int range their bound.
+        const int shown = !(percent == percent) ? 0 : percent >= 2147483647.0 ? INT32_MAX
+                          : percent <= -2147483648.0 ? INT32_MIN : static_cast<int>(std::lround(percent));
+        return Format(out, capacity, f, shown);
+    }
     case 7701: return Format(out, capacity, f, s.motionBlurDepth);
     case 7702:
         return Format(out, capacity, f, s.verticalBlurLevel, OrdinalSuffix(s.verticalBlurLevel, kOrdinalLevel));

@@ -6,6 +6,16 @@ namespace {
 
 int Trunc(double v) { return static_cast<int>(v); }
 
+// Positions of stored values: any value, however large, NaN or negative, gives a
+// defined position; those the slider cannot show come out as -1 or 256.
+int Position(long long v) { return v < 0 ? -1 : (v > 255 ? 256 : static_cast<int>(v)); }
+int Position(double v) {
+    if (!(v > -1.0)) return -1;  // also NaN
+    if (v >= 256.0) return 256;
+    return static_cast<int>(v);  // toward zero
+}
+long long Wide(int32_t v) { return v; }
+
 }  // namespace
 
 int SetSliderValue(SettingsRecord& s, SliderField field, int p) {
@@ -60,49 +70,49 @@ int SetSliderValue(SettingsRecord& s, SliderField field, int p) {
 
 int GetSliderPosition(const SettingsRecord& s, SliderField field) {
     switch (field) {
-    case kSliderSpeed: return Trunc(5.0 * s.speed - 1);
-    case kSliderColumns: return s.columns - 8;
-    case kSliderRows: return s.rows - 6;
-    case kSliderReleaseIntervalLog2: return 33 * s.releaseIntervalLog2;
-    case kSliderReleaseMaxTracers: return Trunc(16.5 * (s.releaseMaxTracers - 1));
-    case kSliderSplashInterval: return 2 * s.splashInterval - 1;
-    case kSliderSplashMaxTracers: return 16 * s.splashMaxTracers - 1;
-    case kSliderRotatorsOccurrence: return 25 * s.rotatorsOccurrence;
-    case kSliderGlowingTracers: return 25 * s.glowingTracers;
-    case kSliderSpeedVariability: return 25 * s.speedVariability;
-    case kSliderStreamLength: return 16 * s.streamLength;
-    case kSliderPositiveDensity: return Trunc(2.55 * s.positiveDensity);
-    case kSliderNegativeDensity: return Trunc(2.55 * s.negativeDensity);
-    case kSliderGlowIntensity: return Trunc(255.0 * s.glowIntensity);
-    case kSliderRadialDiffuse: return Trunc(255.0 * s.radialDiffuse);
-    case kSliderCharBlurLevel: return 31 * s.charBlurLevel;
-    case kSliderCharEnglow: return Trunc((s.charEnglow - 1.0) * 127.5);
-    case kSliderCharSize: return Trunc((s.charSize - 0.5) * 170.0);
-    case kSliderMotionBlurDepth: return 4 * s.motionBlurDepth;
-    case kSliderVerticalBlurLevel: return 17 * s.verticalBlurLevel;
+    case kSliderSpeed: return Position(5.0 * s.speed - 1);
+    case kSliderColumns: return Position(Wide(s.columns) - 8);
+    case kSliderRows: return Position(Wide(s.rows) - 6);
+    case kSliderReleaseIntervalLog2: return Position(33 * Wide(s.releaseIntervalLog2));
+    case kSliderReleaseMaxTracers: return Position(16.5 * (Wide(s.releaseMaxTracers) - 1));
+    case kSliderSplashInterval: return Position(2 * Wide(s.splashInterval) - 1);
+    case kSliderSplashMaxTracers: return Position(16 * Wide(s.splashMaxTracers) - 1);
+    case kSliderRotatorsOccurrence: return Position(25 * Wide(s.rotatorsOccurrence));
+    case kSliderGlowingTracers: return Position(25 * Wide(s.glowingTracers));
+    case kSliderSpeedVariability: return Position(25 * Wide(s.speedVariability));
+    case kSliderStreamLength: return Position(16 * Wide(s.streamLength));
+    case kSliderPositiveDensity: return Position(2.55 * s.positiveDensity);
+    case kSliderNegativeDensity: return Position(2.55 * s.negativeDensity);
+    case kSliderGlowIntensity: return Position(255.0 * s.glowIntensity);
+    case kSliderRadialDiffuse: return Position(255.0 * s.radialDiffuse);
+    case kSliderCharBlurLevel: return Position(31 * Wide(s.charBlurLevel));
+    case kSliderCharEnglow: return Position((s.charEnglow - 1.0) * 127.5);
+    case kSliderCharSize: return Position((s.charSize - 0.5) * 170.0);
+    case kSliderMotionBlurDepth: return Position(4 * Wide(s.motionBlurDepth));
+    case kSliderVerticalBlurLevel: return Position(17 * Wide(s.verticalBlurLevel));
     case kSliderHalo: return s.halo;
-    case kSliderTextInterval: return s.textInterval;
-    case kSliderDejaVuInterval: return s.dejaVuInterval;
-    case kSliderBurstMovementInterval: return s.burstMovementInterval;
-    case kSliderBurstStillInterval: return s.burstStillInterval;
-    case kSliderBurstTraceInterval: return s.burstTraceInterval;
-    case kSliderSmallBurstsInterval: return s.smallBurstsInterval;
-    case kSliderDropsInterval: return s.dropsInterval;
-    case kSliderLightningsInterval: return s.lightningsInterval;
-    case kSliderCrashInterval: return s.crashInterval;
-    case kSliderSupermanInterval: return s.supermanInterval;
-    case kSliderDejaVuSpeed: return (s.dejaVuSpeed - 2000) / 40;
-    case kSliderDejaVuBars: return s.dejaVuBars - 4;
-    case kSliderBurstSpeed: return (s.burstSpeed - 2000) / 100;
-    case kSliderSmallBurstsSpeed: return (s.smallBurstsSpeed - 2000) / 100;
-    case kSliderBurstBorder: return 8 * s.burstBorder - 1;
-    case kSliderSmallBurstsBorder: return 8 * s.smallBurstsBorder - 1;
-    case kSliderCrashEffects: return s.crashEffects - 2;
-    case kSliderSmallBurstsNumber: return 4 * s.smallBurstsNumber - 5;
-    case kSliderSmallBurstsSize: return Trunc((s.smallBurstsSize - 1.0) * 64.0);
-    case kSliderDropsNumber: return s.dropsNumber - 1;
-    case kSliderLightningsSpeed: return (s.lightningsSpeed - 500) / 10;
-    case kSliderSupermanSpeed: return (s.supermanSpeed - 1000) / 50;
+    case kSliderTextInterval: return Position(Wide(s.textInterval));
+    case kSliderDejaVuInterval: return Position(Wide(s.dejaVuInterval));
+    case kSliderBurstMovementInterval: return Position(Wide(s.burstMovementInterval));
+    case kSliderBurstStillInterval: return Position(Wide(s.burstStillInterval));
+    case kSliderBurstTraceInterval: return Position(Wide(s.burstTraceInterval));
+    case kSliderSmallBurstsInterval: return Position(Wide(s.smallBurstsInterval));
+    case kSliderDropsInterval: return Position(Wide(s.dropsInterval));
+    case kSliderLightningsInterval: return Position(Wide(s.lightningsInterval));
+    case kSliderCrashInterval: return Position(Wide(s.crashInterval));
+    case kSliderSupermanInterval: return Position(Wide(s.supermanInterval));
+    case kSliderDejaVuSpeed: return Position((Wide(s.dejaVuSpeed) - 2000) / 40);
+    case kSliderDejaVuBars: return Position(Wide(s.dejaVuBars) - 4);
+    case kSliderBurstSpeed: return Position((Wide(s.burstSpeed) - 2000) / 100);
+    case kSliderSmallBurstsSpeed: return Position((Wide(s.smallBurstsSpeed) - 2000) / 100);
+    case kSliderBurstBorder: return Position(8 * Wide(s.burstBorder) - 1);
+    case kSliderSmallBurstsBorder: return Position(8 * Wide(s.smallBurstsBorder) - 1);
+    case kSliderCrashEffects: return Position(Wide(s.crashEffects) - 2);
+    case kSliderSmallBurstsNumber: return Position(4 * Wide(s.smallBurstsNumber) - 5);
+    case kSliderSmallBurstsSize: return Position((s.smallBurstsSize - 1.0) * 64.0);
+    case kSliderDropsNumber: return Position(Wide(s.dropsNumber) - 1);
+    case kSliderLightningsSpeed: return Position((Wide(s.lightningsSpeed) - 500) / 10);
+    case kSliderSupermanSpeed: return Position((Wide(s.supermanSpeed) - 1000) / 50);
     case kSliderFieldCount: break;
     }
     return -1;
@@ -118,7 +128,7 @@ void ApplyCharactersNumber(SettingsRecord& s, int n, double aspect) {
     s.rows = rows;
 }
 
-int CharactersNumberPosition(const SettingsRecord& s) { return ((s.columns - 20) / 10) * 16; }
+int CharactersNumberPosition(const SettingsRecord& s) { return Position(((Wide(s.columns) - 20) / 10) * 16); }
 
 double ScreenAspect(int width, int height) {
     if (width <= 0 || height <= 0) return 1.2;
@@ -155,7 +165,7 @@ void ApplyDensity(SettingsRecord& s, int n) {
     s.negativeDensity = d.negativeDensity;
 }
 
-int DensityPosition(const SettingsRecord& s) { return (s.releaseMaxTracers - 1) * 32; }
+int DensityPosition(const SettingsRecord& s) { return Position((Wide(s.releaseMaxTracers) - 1) * 32); }
 
 int DensityNameId(int n) { return 7120 + ClampDensity(n); }
 
@@ -185,9 +195,9 @@ void ApplyBootEffect(SettingsRecord& s, bool ticked) {
 bool IsBootEffect(const SettingsRecord& s) { return s.consoleStart == 1 && s.jumpInStart == 1; }
 
 int VolumeFromPosition(int p) { return p; }
-int VolumePosition(const LocalOptionsRecord& l) { return l.volume; }
+int VolumePosition(const LocalOptionsRecord& l) { return Position(Wide(l.volume)); }
 int TextureFilterFromPosition(int p) { return p / 80; }
-int TextureFilterPosition(const LocalOptionsRecord& l) { return 80 * l.textureFilter; }
+int TextureFilterPosition(const LocalOptionsRecord& l) { return Position(80 * Wide(l.textureFilter)); }
 
 int TextureFilterNameId(int filter) {
     return (filter >= 0 && filter <= 3) ? 7731 + filter : 7731;

@@ -9,7 +9,6 @@
 #include "host/saver_input.h"
 #include "host/win32/displays.h"
 #include "host/win32/saver_window.h"
-#include "host/win32/setup_frame.h"
 #include "render/win32/bitmap_win32.h"
 #include "render/win32/glcontext.h"
 #include "settings/settings.h"
@@ -17,6 +16,8 @@
 #include "settings/win32/storage.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/settings_window.h"
 
 // Effect modules and the preset import join here as they become available.
 #if __has_include("effects/dejavu.h")
@@ -116,6 +117,7 @@ void RunMessageLoop() {
                 if (fadeOverlay && saverWindow && IsWindow(saverWindow)) continue;
                 break;
             }
+            if (HandleSettingsWindowKeys(&message)) continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;
@@ -230,19 +232,14 @@ int RunPreviewMode(const CommandLine& line) {
 }
 
 int RunConfigureMode(const CommandLine& line) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     HWND owner = nullptr;
     if (line.hasOwner) {
         owner = GetParent(reinterpret_cast<HWND>(static_cast<uintptr_t>(line.owner)));
         if (owner) EnableWindow(owner, FALSE);
     }
-    settingsWindow = CreateWindowExA(0, kSetupClassName, kSetupClassName, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
-                                     screenWidth / 2 - kSetupWidth / 2, screenHeight / 2 - 269, kSetupWidth,
-                                     kSetupHeight, owner, nullptr, appInstance, nullptr);
+    settingsWindow = CreateSettingsWindow(appInstance, owner, nullptr);
     if (settingsWindow) {
         InitSound(settingsWindow);
-        SetWindowRgn(settingsWindow, CreateRoundRectRgn(0, 0, kSetupWidth, kSetupHeight, 30, 20), TRUE);
         ShowWindow(settingsWindow, SW_SHOW);
         RunMessageLoop();
     }
@@ -287,11 +284,7 @@ bool RegisterWindowClasses() {
     description.lpszClassName = kPreviewClassName;
     if (!RegisterClassExA(&description)) return false;
 
-    description.style = CS_DBLCLKS;
-    description.lpfnWndProc = SettingsFrameProc;
-    description.lpszClassName = kSetupClassName;
-    if (!RegisterClassExA(&description)) return false;
-
+    if (!RegisterSettingsWindowClass(appInstance)) return false;
     RegisterBitmapButtonClass(appInstance);
     return true;
 }

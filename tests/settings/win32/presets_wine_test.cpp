@@ -253,7 +253,7 @@ struct RecordingSink : PresetListSink {
 };
 
 int g_sounds = 0;
-void CountSound() { ++g_sounds; }
+void CountSound(int) { ++g_sounds; }
 
 class Presets : public ::testing::Test {
 protected:
