@@ -43,7 +43,7 @@ if(TARGET kvs_art)
   set_property(SOURCE ${KVS_ROOT}/resources/kvs.rc APPEND PROPERTY OBJECT_DEPENDS ${KVS_ART_DIR}/artwork.rc)
 endif()
 set_property(SOURCE ${KVS_ROOT}/resources/kvs.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${KVS_GEN_DIR}/strings.rc ${KVS_ROOT}/resources/dialogs.rc)
+             ${KVS_GEN_DIR}/strings.rc ${KVS_GEN_DIR}/strings_cs.rc ${KVS_ROOT}/resources/dialogs.rc)
 set(KVS_SCR_PATH $<TARGET_FILE:kvs_scr>)
 
 # The shipped build may be another tree (i686); tests that inspect the shipped
