@@ -1,7 +1,5 @@
 #include "ui/controls.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "settings/labels.h"
@@ -52,20 +50,6 @@ int IntegerField(const SettingsRecord& s, SliderField field) {
     case kSliderSupermanSpeed: return s.supermanSpeed;
     default: return 0;
     }
-}
-
-int Print(char* out, int capacity, const char* format, ...) __attribute__((format(printf, 3, 4)));
-int Print(char* out, int capacity, const char* format, ...) {
-    if (!out || capacity <= 0) return 0;
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(out, static_cast<size_t>(capacity), format, args);
-    va_end(args);
-    if (n < 0) {
-        out[0] = '\0';
-        return 0;
-    }
-    return n < capacity ? n : capacity - 1;
 }
 
 }  // namespace
@@ -168,19 +152,19 @@ int FormatControlLabel(const ControlSpec& spec, const SettingsRecord& s, const L
     case kLabelInterval:
         return FormatIntervalLabel(out, capacity, spec.textId, IntegerField(s, static_cast<SliderField>(spec.field)),
                                    spec.extraId);
-    case kLabelValue: return Print(out, capacity, text, IntegerField(s, static_cast<SliderField>(spec.field)));
-    case kLabelCharacters: return Print(out, capacity, text, s.columns, s.rows);
+    case kLabelValue: return FormatText(out, capacity, text, IntegerField(s, static_cast<SliderField>(spec.field)));
+    case kLabelCharacters: return FormatText(out, capacity, text, s.columns, s.rows);
     case kLabelDensity: {
         const int position = DensityPosition(s);
         // A stored record between the table's columns shows the nearest end.
         const int n = position < 0 ? 0 : DensityFromPosition(position > 255 ? 255 : position);
-        return Print(out, capacity, text, GetString(DensityNameId(n)));
+        return FormatText(out, capacity, text, GetString(DensityNameId(n)));
     }
     case kLabelTextureFilter:
-        return Print(out, capacity, text, GetString(TextureFilterNameId(l.textureFilter)));
-    case kLabelVersion: return Print(out, capacity, text, static_cast<double>(kProgramVersion));
+        return FormatText(out, capacity, text, GetString(TextureFilterNameId(l.textureFilter)));
+    case kLabelVersion: return FormatText(out, capacity, text, static_cast<double>(kProgramVersion));
     case kLabelText:
-    default: return Print(out, capacity, "%s", text);
+    default: return FormatText(out, capacity, "%s", text);
     }
 #pragma GCC diagnostic pop
 }

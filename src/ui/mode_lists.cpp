@@ -1,18 +1,12 @@
 #include "ui/mode_lists.h"
 
-#include <cstdio>
-
+#include "settings/labels.h"
 #include "settings/strings.h"
 
 namespace {
 
 constexpr uint32_t kDesktopResolutionId = 7736;
 constexpr uint32_t kDefaultItemId = 7737;
-
-int Copy(char* out, int capacity, const char* text) {
-    const int n = std::snprintf(out, static_cast<size_t>(capacity), "%s", text);
-    return n < 0 ? 0 : (n < capacity ? n : capacity - 1);
-}
 
 }  // namespace
 
@@ -30,25 +24,21 @@ int FormatModeItem(const DisplayModeList& modes, const LocalOptionsRecord& l, Mo
     if (!out || capacity <= 0) return 0;
     out[0] = '\0';
     if (item <= 0 || item >= ModeItemCount(modes, l, list))
-        return Copy(out, capacity, GetString(list == kResolutionList ? kDesktopResolutionId : kDefaultItemId));
-    int n = 0;
+        return FormatText(out, capacity, "%s",
+                          GetString(list == kResolutionList ? kDesktopResolutionId : kDefaultItemId));
     switch (list) {
     case kResolutionList: {
         int32_t width = 0, height = 0;
         GetResolution(modes, item - 1, &width, &height);
-        n = std::snprintf(out, static_cast<size_t>(capacity), "%d \xD7 %d", width, height);
-        break;
+        return FormatText(out, capacity, "%d \xD7 %d", width, height);
     }
     case kDepthList:
-        n = std::snprintf(out, static_cast<size_t>(capacity), "%d",
-                          GetDepth(modes, item - 1, l.screenWidth, l.screenHeight));
-        break;
+        return FormatText(out, capacity, "%d", GetDepth(modes, item - 1, l.screenWidth, l.screenHeight));
     case kRateList:
-        n = std::snprintf(out, static_cast<size_t>(capacity), "%u Hz",
+        return FormatText(out, capacity, "%u Hz",
                           GetRefreshRate(modes, item - 1, l.screenWidth, l.screenHeight, l.screenBits));
-        break;
     }
-    return n < 0 ? 0 : (n < capacity ? n : capacity - 1);
+    return 0;
 }
 
 int SelectedModeItem(const DisplayModeList& modes, const LocalOptionsRecord& l, ModeList list) {

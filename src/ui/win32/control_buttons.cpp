@@ -6,6 +6,16 @@
 namespace {
 
 constexpr UINT kButtonFadeMs = 15;
+
+// Space and Enter press a focused button (Enter is kept from the dialog keys).
+LRESULT PressKeys(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETDLGCODE) {
+        const MSG* m = reinterpret_cast<const MSG*>(lParam);
+        return m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN ? DLGC_WANTMESSAGE : DLGC_BUTTON;
+    }
+    if (wParam == VK_SPACE || wParam == VK_RETURN) NotifyParent(window, kNotifyClicked);
+    return 0;
+}
 constexpr float kButtonFadeStep = 1.0f / 24;
 
 void DrawButton(HWND window, ControlState* s, HDC dc, const RECT& r) {
@@ -89,34 +99,16 @@ void DrawTitle(HWND window, ControlState* s, HDC dc, const RECT& r) {
 
 LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) return CreateControlState(window) ? 0 : -1;
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     ControlState* s = GetControlState(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
+    if (HandleHover(window, s, message, wParam, kButtonFadeMs, kButtonFadeStep)) return 0;
     switch (message) {
         case kButtonSetLatched:
             if (s->latched != (wParam != 0)) {
                 s->latched = wParam != 0;
                 InvalidateRect(window, nullptr, FALSE);
             }
-            return 0;
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
-            return 0;
-        case WM_MOUSEMOVE:
-            HoverEnter(window, s, kButtonFadeMs);
-            return 0;
-        case WM_MOUSELEAVE:
-            s->tracking = false;
-            HoverLeave(window, s, kButtonFadeMs);
-            return 0;
-        case WM_TIMER:
-            StepHoverFade(window, s, wParam, kButtonFadeStep);
             return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -142,14 +134,9 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 InvalidateRect(window, nullptr, FALSE);
             }
             return 0;
-        case WM_GETDLGCODE: {
-            const MSG* m = reinterpret_cast<const MSG*>(lParam);
-            if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) return DLGC_WANTMESSAGE;
-            return DLGC_BUTTON;
-        }
+        case WM_GETDLGCODE:
         case WM_KEYDOWN:
-            if (wParam == VK_SPACE || wParam == VK_RETURN) NotifyParent(window, kNotifyClicked);
-            return 0;
+            return PressKeys(window, message, wParam, lParam);
         case WM_PAINT:
             PaintBuffered(window, DrawButton);
             return 0;
@@ -161,11 +148,6 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK DividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) return CreateControlState(window) ? 0 : -1;
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     if (message == WM_PAINT) {
         PaintBuffered(window, DrawDivider);
@@ -176,11 +158,6 @@ LRESULT CALLBACK DividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK TitleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) return CreateControlState(window) ? 0 : -1;
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     ControlState* s = GetControlState(window);
     if (s && message == WM_SETFONT) {
         // The heading is a bold version of the font the title is given.
@@ -191,11 +168,6 @@ LRESULT CALLBACK TitleProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             description.lfWeight = FW_BOLD;
             s->extraFont = CreateFontIndirectA(&description);
         }
-    }
-    if (s && message == kSetHighlightColour) {
-        s->highlight = static_cast<COLORREF>(lParam);
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
     }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     if (message == WM_NCHITTEST) return HTTRANSPARENT;
@@ -283,14 +255,9 @@ LRESULT CALLBACK BitmapButtonProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CAPTURECHANGED:
             if (s && reinterpret_cast<HWND>(lParam) != window) SetPictureState(window, s, kPictureNormal);
             return 0;
-        case WM_GETDLGCODE: {
-            const MSG* m = reinterpret_cast<const MSG*>(lParam);
-            if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) return DLGC_WANTMESSAGE;
-            return DLGC_BUTTON;
-        }
+        case WM_GETDLGCODE:
         case WM_KEYDOWN:
-            if (wParam == VK_SPACE || wParam == VK_RETURN) NotifyParent(window, kNotifyClicked);
-            return 0;
+            return PressKeys(window, message, wParam, lParam);
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
             InvalidateRect(window, nullptr, FALSE);

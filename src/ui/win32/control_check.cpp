@@ -55,21 +55,14 @@ void DrawCheck(HWND window, ControlState* s, HDC dc, const RECT& r) {
 
 LRESULT CALLBACK CheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) {
-        if (!CreateControlState(window)) return -1;
-        ControlState* created = GetControlState(window);
-        created->flash = 1.0f;  // no flash until the first click
-        MakeMarkFont(window, created);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     ControlState* s = GetControlState(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
+        case WM_CREATE:
+            s->flash = 1.0f;  // no flash until the first click
+            MakeMarkFont(window, s);
+            return 0;
         case kSetValue: {
             const int state = wParam ? 1 : 0;
             if (state != s->value) {
@@ -82,10 +75,6 @@ LRESULT CALLBACK CheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return s->value;
         case kIdentify:
             return kCheckIdentity;
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
-            return 0;
         case WM_SIZE:
             MakeMarkFont(window, s);
             return 0;
@@ -102,13 +91,6 @@ LRESULT CALLBACK CheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) return DLGC_WANTMESSAGE;
             return DLGC_WANTCHARS;
         }
-        case WM_MOUSEMOVE:
-            HoverEnter(window, s, kCheckFadeMs);
-            return 0;
-        case WM_MOUSELEAVE:
-            s->tracking = false;
-            HoverLeave(window, s, kCheckFadeMs);
-            return 0;
         case WM_CAPTURECHANGED:
             // Another window took the mouse: the hover ends at once.
             if (reinterpret_cast<HWND>(lParam) != window) {
@@ -121,16 +103,13 @@ LRESULT CALLBACK CheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             }
             return 0;
         case WM_TIMER:
-            if (wParam == kTimerFlash) {
-                s->flash += kFlashStep;
-                if (s->flash >= 1.0f) {
-                    s->flash = 1.0f;
-                    KillTimer(window, kTimerFlash);
-                }
-                InvalidateRect(window, nullptr, FALSE);
-            } else {
-                StepHoverFade(window, s, wParam, kCheckFadeStep);
+            if (wParam != kTimerFlash) break;
+            s->flash += kFlashStep;
+            if (s->flash >= 1.0f) {
+                s->flash = 1.0f;
+                KillTimer(window, kTimerFlash);
             }
+            InvalidateRect(window, nullptr, FALSE);
             return 0;
         case WM_PAINT:
             PaintBuffered(window, DrawCheck);
@@ -138,5 +117,6 @@ LRESULT CALLBACK CheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         default:
             break;
     }
+    if (HandleHover(window, s, message, wParam, kCheckFadeMs, kCheckFadeStep)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }

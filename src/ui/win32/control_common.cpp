@@ -14,50 +14,13 @@ LRESULT CALLBACK BitmapButtonProc(HWND, UINT, WPARAM, LPARAM);
 
 namespace {
 
-bool RegisterOne(HINSTANCE instance, const char* name, WNDPROC procedure, UINT style) {
-    WNDCLASSEXA description;
-    ZeroMemory(&description, sizeof description);
-    description.cbSize = sizeof description;
-    description.style = style;
-    description.lpfnWndProc = procedure;
-    description.hInstance = instance;
-    description.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    description.lpszClassName = name;
-    if (RegisterClassExA(&description)) return true;
-    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 int Channel(COLORREF c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
-
-}  // namespace
-
-bool RegisterCustomControls(HINSTANCE instance) {
-    bool ok = RegisterOne(instance, kButtonClassName, ButtonProc, 0);
-    ok = RegisterOne(instance, kDividerClassName, DividerProc, 0) && ok;
-    ok = RegisterOne(instance, kTitleClassName, TitleProc, 0) && ok;
-    ok = RegisterOne(instance, kTickClassName, TickProc, 0) && ok;
-    ok = RegisterOne(instance, kCheckClassName, CheckProc, 0) && ok;
-    ok = RegisterOne(instance, kListClassName, ListProc, CS_DBLCLKS) && ok;
-    ok = RegisterOne(instance, kIndexClassName, IndexProc, 0) && ok;
-    ok = RegisterOne(instance, kEditClassName, EditProc, 0) && ok;
-    return ok;
-}
-
-bool RegisterBitmapButtonClass(HINSTANCE instance) {
-    return RegisterOne(instance, kBitmapButtonClassName, BitmapButtonProc, 0);
-}
-
-ControlState* GetControlState(HWND window) {
-    return reinterpret_cast<ControlState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
 
 bool CreateControlState(HWND window) {
     auto* s = static_cast<ControlState*>(AllocZeroed(sizeof(ControlState)));
     if (!s) return false;
     s->text = 0xFFFFFF;
     s->highlight = 0xFFFFFF;
-    s->value = 0;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
     return true;
 }
@@ -70,13 +33,92 @@ void DestroyControlState(HWND window) {
     FreeMemory(s);
 }
 
+void HoverEnter(HWND window, ControlState* s, UINT periodMs) {
+    if (!s->tracking) {
+        TRACKMOUSEEVENT track;
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = window;
+        track.dwHoverTime = 0;
+        s->tracking = TrackMouseEvent(&track) != 0;
+    }
+    if (s->hover) return;
+    const float level = HoverLevel(s);
+    s->hover = true;
+    s->fadeIn = level;
+    KillTimer(window, kTimerFadeOut);
+    SetTimer(window, kTimerFadeIn, periodMs, nullptr);
+}
+
+bool StepHoverFade(HWND window, ControlState* s, WPARAM timer, float step) {
+    float* level = timer == kTimerFadeIn ? &s->fadeIn : timer == kTimerFadeOut ? &s->fadeOut : nullptr;
+    if (!level) return false;
+    *level += step;
+    if (*level >= 1.0f) {
+        *level = 1.0f;
+        KillTimer(window, timer);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
+}  // namespace
+
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, UINT style, HICON icon) {
+    WNDCLASSEXA description;
+    ZeroMemory(&description, sizeof description);
+    description.cbSize = sizeof description;
+    description.style = style;
+    description.lpfnWndProc = procedure;
+    description.hInstance = instance;
+    description.hIcon = icon;
+    description.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    description.lpszClassName = name;
+    if (RegisterClassExA(&description)) return true;
+    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool RegisterCustomControls(HINSTANCE instance) {
+    bool ok = RegisterWindowClass(instance, kButtonClassName, ButtonProc, 0);
+    ok = RegisterWindowClass(instance, kDividerClassName, DividerProc, 0) && ok;
+    ok = RegisterWindowClass(instance, kTitleClassName, TitleProc, 0) && ok;
+    ok = RegisterWindowClass(instance, kTickClassName, TickProc, 0) && ok;
+    ok = RegisterWindowClass(instance, kCheckClassName, CheckProc, 0) && ok;
+    ok = RegisterWindowClass(instance, kListClassName, ListProc, CS_DBLCLKS) && ok;
+    ok = RegisterWindowClass(instance, kIndexClassName, IndexProc, 0) && ok;
+    ok = RegisterWindowClass(instance, kEditClassName, EditProc, 0) && ok;
+    return ok;
+}
+
+bool RegisterBitmapButtonClass(HINSTANCE instance) {
+    return RegisterWindowClass(instance, kBitmapButtonClassName, BitmapButtonProc, 0);
+}
+
+ControlState* GetControlState(HWND window) {
+    return reinterpret_cast<ControlState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 bool HandleCommonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_NCCREATE) {
+        *result = CreateControlState(window) ? DefWindowProcA(window, message, wParam, lParam) : FALSE;
+        return true;
+    }
+    if (message == WM_NCDESTROY) {
+        DestroyControlState(window);
+        *result = DefWindowProcA(window, message, wParam, lParam);
+        return true;
+    }
     ControlState* s = GetControlState(window);
     if (!s) return false;
     *result = 0;
     switch (message) {
         case kSetTextColour:
             s->text = static_cast<COLORREF>(lParam);
+            InvalidateRect(window, nullptr, FALSE);
+            return true;
+        case kSetHighlightColour:
+            s->highlight = static_cast<COLORREF>(lParam);
             InvalidateRect(window, nullptr, FALSE);
             return true;
         case WM_SETFONT:
@@ -103,21 +145,20 @@ bool HandleCommonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-void HoverEnter(HWND window, ControlState* s, UINT periodMs) {
-    if (!s->tracking) {
-        TRACKMOUSEEVENT track;
-        track.cbSize = sizeof track;
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = window;
-        track.dwHoverTime = 0;
-        s->tracking = TrackMouseEvent(&track) != 0;
+bool HandleHover(HWND window, ControlState* s, UINT message, WPARAM wParam, UINT periodMs, float step) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            HoverEnter(window, s, periodMs);
+            return true;
+        case WM_MOUSELEAVE:
+            s->tracking = false;
+            if (GetCapture() != window) HoverLeave(window, s, periodMs);
+            return true;
+        case WM_TIMER:
+            return StepHoverFade(window, s, wParam, step);
+        default:
+            return false;
     }
-    if (s->hover) return;
-    const float level = HoverLevel(s);
-    s->hover = true;
-    s->fadeIn = level;
-    KillTimer(window, kTimerFadeOut);
-    SetTimer(window, kTimerFadeIn, periodMs, nullptr);
 }
 
 void HoverLeave(HWND window, ControlState* s, UINT periodMs) {
@@ -126,18 +167,6 @@ void HoverLeave(HWND window, ControlState* s, UINT periodMs) {
     s->fadeOut = 1.0f - s->fadeIn;
     KillTimer(window, kTimerFadeIn);
     SetTimer(window, kTimerFadeOut, periodMs, nullptr);
-}
-
-bool StepHoverFade(HWND window, ControlState* s, WPARAM timer, float step) {
-    float* level = timer == kTimerFadeIn ? &s->fadeIn : timer == kTimerFadeOut ? &s->fadeOut : nullptr;
-    if (!level) return false;
-    *level += step;
-    if (*level >= 1.0f) {
-        *level = 1.0f;
-        KillTimer(window, timer);
-    }
-    InvalidateRect(window, nullptr, FALSE);
-    return true;
 }
 
 float HoverLevel(const ControlState* s) {
@@ -164,27 +193,38 @@ COLORREF MixColour(COLORREF a, COLORREF b, float t) {
 
 COLORREF DimColour(COLORREF c, float factor) { return MixColour(0, c, factor); }
 
-void PaintBuffered(HWND window, void (*draw)(HWND, ControlState*, HDC, const RECT&)) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    ControlState* s = GetControlState(window);
-    RECT client;
-    GetClientRect(window, &client);
-    if (s && client.right > 0 && client.bottom > 0) {
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        HGDIOBJ oldFont = SelectObject(memory, s->font ? s->font : GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(memory, TRANSPARENT);
-        FillRectColour(memory, client, 0);
-        draw(window, s, memory, client);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, oldFont);
-        SelectObject(memory, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+HDC BeginBufferedPaint(HWND window, HFONT font, BufferedPaint& b) {
+    b.target = BeginPaint(window, &b.paint);
+    b.memory = nullptr;
+    GetClientRect(window, &b.client);
+    if (b.client.right <= 0 || b.client.bottom <= 0) return nullptr;
+    b.memory = CreateCompatibleDC(b.target);
+    b.bitmap = CreateCompatibleBitmap(b.target, b.client.right, b.client.bottom);
+    b.oldBitmap = SelectObject(b.memory, b.bitmap);
+    b.oldFont = SelectObject(b.memory, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(b.memory, TRANSPARENT);
+    FillRectColour(b.memory, b.client, 0);
+    return b.memory;
+}
+
+void EndBufferedPaint(HWND window, BufferedPaint& b) {
+    if (b.memory) {
+        BitBlt(b.target, 0, 0, b.client.right, b.client.bottom, b.memory, 0, 0, SRCCOPY);
+        SelectObject(b.memory, b.oldFont);
+        SelectObject(b.memory, b.oldBitmap);
+        DeleteObject(b.bitmap);
+        DeleteDC(b.memory);
     }
-    EndPaint(window, &paint);
+    EndPaint(window, &b.paint);
+}
+
+void PaintBuffered(HWND window, void (*draw)(HWND, ControlState*, HDC, const RECT&)) {
+    ControlState* s = GetControlState(window);
+    BufferedPaint buffer;
+    if (HDC dc = BeginBufferedPaint(window, s ? s->font : nullptr, buffer)) {
+        if (s) draw(window, s, dc, buffer.client);
+    }
+    EndBufferedPaint(window, buffer);
 }
 
 void FillRectColour(HDC dc, const RECT& r, COLORREF colour) {

@@ -30,22 +30,23 @@ struct ControlState {
 
 enum : UINT_PTR { kTimerFadeIn = 1, kTimerFadeOut = 2, kTimerFlash = 3 };
 
-ControlState* GetControlState(HWND window);
-// WM_NCCREATE/WM_CREATE: allocates the block (white colours); false when it cannot.
-bool CreateControlState(HWND window);
-// WM_DESTROY: releases the block and the fonts the control made.
-void DestroyControlState(HWND window);
+// Registers a window class with the black background and the arrow cursor; a
+// class that exists already counts as registered.
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, UINT style, HICON icon = nullptr);
 
-// Messages every class answers alike (colours, fonts, hover fade timers).
-// Returns true when `message` was handled; *result then holds the answer.
+ControlState* GetControlState(HWND window);
+
+// Messages every class answers alike: the state block's life (made on
+// WM_NCCREATE, white colours; released with the fonts the control made on
+// WM_NCDESTROY), the two colours, fonts, background erasing, focus and enabling
+// repaints. Returns true when `message` was handled; *result then holds the answer.
 bool HandleCommonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-// The mouse came in or moved (starts the fade in and asks for WM_MOUSELEAVE), or left.
-void HoverEnter(HWND window, ControlState* s, UINT periodMs);
+// The hover fade: WM_MOUSEMOVE starts the fade in (and asks for WM_MOUSELEAVE),
+// WM_MOUSELEAVE the fade out (not while the control holds the mouse), the fade
+// timers add `step` per tick of `periodMs`. Returns true when `message` was one of them.
+bool HandleHover(HWND window, ControlState* s, UINT message, WPARAM wParam, UINT periodMs, float step);
 void HoverLeave(HWND window, ControlState* s, UINT periodMs);
-// WM_TIMER of the fade timers: adds `step` to the running fade, stops it past 1.
-// Returns false for other timers.
-bool StepHoverFade(HWND window, ControlState* s, WPARAM timer, float step);
 // 0 (no highlight) .. 1 (full highlight).
 float HoverLevel(const ControlState* s);
 
@@ -54,8 +55,21 @@ void NotifyParent(HWND window, WORD code);
 COLORREF MixColour(COLORREF a, COLORREF b, float t);  // t = 0 gives a, 1 gives b
 COLORREF DimColour(COLORREF c, float factor);
 
-// Paints through an off-screen bitmap of the client size; `draw` gets the memory
-// device context with the control's font selected and the client rectangle.
+// Painting through an off-screen bitmap of the client size: Begin returns the
+// memory device context (black, `font` selected, transparent text), or null when
+// there is nothing to paint; End copies it to the window.
+struct BufferedPaint {
+    PAINTSTRUCT paint;
+    HDC target;
+    HDC memory;
+    HBITMAP bitmap;
+    HGDIOBJ oldBitmap;
+    HGDIOBJ oldFont;
+    RECT client;
+};
+HDC BeginBufferedPaint(HWND window, HFONT font, BufferedPaint& buffer);
+void EndBufferedPaint(HWND window, BufferedPaint& buffer);
+// The same for a control: `draw` gets its state, the memory context and the client rectangle.
 void PaintBuffered(HWND window, void (*draw)(HWND, ControlState*, HDC, const RECT&));
 
 void FillRectColour(HDC dc, const RECT& r, COLORREF colour);

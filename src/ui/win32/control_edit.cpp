@@ -18,9 +18,8 @@ void DrawEditFrame(HWND window, ControlState* s, HDC dc, const RECT& r) {
 
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) {
-        if (!CreateControlState(window)) return -1;
-        ControlState* s = GetControlState(window);
+    ControlState* s = GetControlState(window);
+    if (message == WM_CREATE && s) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         s->child = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kInset, kInset,
                                    create->cx - 2 * kInset, create->cy - 2 * kInset, window, nullptr,
@@ -29,12 +28,10 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         SendMessageA(s->child, EM_LIMITTEXT, kEditMaxLength, 0);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
+    if (!s || !s->child) {
+        if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
+        return DefWindowProcA(window, message, wParam, lParam);
     }
-    ControlState* s = GetControlState(window);
-    if (!s || !s->child) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
         case WM_SETFONT:
         case kEditSetFont:
@@ -50,10 +47,6 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_ENABLE:
             EnableWindow(s->child, static_cast<BOOL>(wParam));
-            return 0;
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
             return 0;
         case WM_CTLCOLOREDIT: {
             HDC dc = reinterpret_cast<HDC>(wParam);
@@ -72,16 +65,6 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_PARENTNOTIFY:
             return 0;
-        case WM_MOUSEMOVE:
-            HoverEnter(window, s, 15);
-            return 0;
-        case WM_MOUSELEAVE:
-            s->tracking = false;
-            HoverLeave(window, s, 15);
-            return 0;
-        case WM_TIMER:
-            StepHoverFade(window, s, wParam, 1.0f / 24);
-            return 0;
         case WM_PAINT:
             PaintBuffered(window, DrawEditFrame);
             return 0;
@@ -89,5 +72,6 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             break;
     }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
+    if (HandleHover(window, s, message, wParam, 15, 1.0f / 24)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -143,34 +143,28 @@ void DrawIndex(HWND, ControlState* s, HDC dc, const RECT& r) {
 
 LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) {
-        if (!CreateControlState(window)) return -1;
-        ControlState* s = GetControlState(window);
-        s->value = -1;
-        s->items = CreateItems();
-        if (!s->items) return -1;
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        s->child = CreateWindowExA(0, kIndexClassName, "", WS_CHILD | WS_VISIBLE, create->cx - kIndexWidth - 1, 1,
-                                   kIndexWidth, create->cy - 2, window, nullptr, create->hInstance, nullptr);
-        return 0;
-    }
     ControlState* s = GetControlState(window);
-    if (message == WM_DESTROY) {
-        if (s) DestroyItems(s->items);
-        DestroyControlState(window);
-        return 0;
-    }
     if (s && s->child && (message == kSetTextColour || message == kSetHighlightColour))
         SendMessageA(s->child, message, wParam, lParam);
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) {
         if (s && (message == WM_SETFOCUS || message == WM_KILLFOCUS)) UpdateIndex(window, s);
         return result;
     }
+    s = GetControlState(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
+        case WM_CREATE: {
+            s->value = -1;
+            s->items = CreateItems();
+            if (!s->items) return -1;
+            const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+            s->child = CreateWindowExA(0, kIndexClassName, "", WS_CHILD | WS_VISIBLE, create->cx - kIndexWidth - 1, 1,
+                                       kIndexWidth, create->cy - 2, window, nullptr, create->hInstance, nullptr);
+            return 0;
+        }
+        case WM_DESTROY:
+            DestroyItems(s->items);
+            s->items = nullptr;
             return 0;
         case kListClear:
             if (s->items) {
@@ -254,22 +248,12 @@ LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK IndexProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) {
-        if (!CreateControlState(window)) return -1;
-        GetControlState(window)->value = -1;
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     ControlState* s = GetControlState(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
+        case WM_CREATE:
+            s->value = -1;
             return 0;
         case kIndexSetCount:
             s->count = static_cast<int>(wParam);

@@ -71,11 +71,6 @@ void DrawTick(HWND window, ControlState* s, HDC dc, const RECT& r) {
 
 LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (message == WM_CREATE) return CreateControlState(window) ? 0 : -1;
-    if (message == WM_DESTROY) {
-        DestroyControlState(window);
-        return 0;
-    }
     if (HandleCommonMessage(window, message, wParam, lParam, &result)) return result;
     ControlState* s = GetControlState(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
@@ -89,10 +84,6 @@ LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case kGetValue:
             return s->value;
-        case kSetHighlightColour:
-            s->highlight = static_cast<COLORREF>(lParam);
-            InvalidateRect(window, nullptr, FALSE);
-            return 0;
         case WM_LBUTTONDOWN:
             SetCapture(window);
             SetFocus(window);
@@ -100,14 +91,9 @@ LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_MOUSEMOVE:
             if (GetCapture() == window && (wParam & MK_LBUTTON)) MoveTo(window, s, PositionAt(window, lParam));
-            HoverEnter(window, s, kTickFadeMs);
-            return 0;
+            break;
         case WM_LBUTTONUP:
             if (GetCapture() == window) ReleaseCapture();
-            return 0;
-        case WM_MOUSELEAVE:
-            s->tracking = false;
-            if (GetCapture() != window) HoverLeave(window, s, kTickFadeMs);
             return 0;
         case WM_CAPTURECHANGED: {
             // A drag ended outside: the fade follows where the mouse is now.
@@ -116,9 +102,6 @@ LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             if (WindowFromPoint(at) != window) HoverLeave(window, s, kTickFadeMs);
             return 0;
         }
-        case WM_TIMER:
-            StepHoverFade(window, s, wParam, kTickFadeStep);
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
         case WM_KEYDOWN: {
@@ -142,5 +125,6 @@ LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         default:
             break;
     }
+    if (HandleHover(window, s, message, wParam, kTickFadeMs, kTickFadeStep)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }

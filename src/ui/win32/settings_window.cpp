@@ -11,7 +11,7 @@
 #include "settings/win32/ui_sound.h"
 #include "sound/sound.h"
 #include "ui/win32/about_page.h"
-#include "ui/win32/controls.h"
+#include "ui/win32/control_common.h"
 #include "ui/win32/settings_state.h"
 
 SettingsWindowState settingsState;
@@ -262,17 +262,8 @@ void SetAboutPageHandlers(const AboutPageHandlers& handlers) { g_about = handler
 const AboutPageHandlers& GetAboutPageHandlers() { return g_about; }
 
 bool RegisterSettingsWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA description;
-    ZeroMemory(&description, sizeof description);
-    description.cbSize = sizeof description;
-    description.style = CS_DBLCLKS;
-    description.lpfnWndProc = SettingsWindowProc;
-    description.hInstance = instance;
-    description.hIcon = LoadIconA(instance, "A");
-    description.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    description.lpszClassName = kSettingsClassName;
-    const bool registered = RegisterClassExA(&description) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    const bool registered =
+        RegisterWindowClass(instance, kSettingsClassName, SettingsWindowProc, CS_DBLCLKS, LoadIconA(instance, "A"));
     return RegisterStripClass(instance) && registered;
 }
 

@@ -56,42 +56,32 @@ void Step(StripState& strip) {
 int StripIndex(HWND window) { return settingsState.strips[1] == window ? 1 : 0; }
 
 void Paint(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    HGDIOBJ oldFont = SelectObject(memory, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(memory, TRANSPARENT);
-    FillRectColour(memory, client, 0);
-    const int index = StripIndex(window);
-    const StripState& strip = g_strips[index];
-    for (int c = 0; c < kColumns; ++c) {
-        const StripColumn& column = strip.columns[c];
-        const int head = column.head / 8;
-        for (int row = head - column.length; row <= head; ++row) {
-            if (row < 0 || row >= kRows) continue;
-            const float t = 1.0f - static_cast<float>(head - row) / (column.length + 1);
-            const COLORREF colour = row == head ? RGB(200, 255, 200) : DimColour(kControlTextColour, 0.75f * t * t);
-            SetTextColor(memory, colour);
-            RECT cell{4 + c * 15, row * kRowHeight, 4 + c * 15 + 13, (row + 1) * kRowHeight};
-            DrawTextA(memory, &column.cells[row], 1, &cell, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    BufferedPaint buffer;
+    HDC dc = BeginBufferedPaint(window, nullptr, buffer);
+    if (dc) {
+        const RECT& client = buffer.client;
+        const int index = StripIndex(window);
+        const StripState& strip = g_strips[index];
+        for (int c = 0; c < kColumns; ++c) {
+            const StripColumn& column = strip.columns[c];
+            const int head = column.head / 8;
+            for (int row = head - column.length; row <= head; ++row) {
+                if (row < 0 || row >= kRows) continue;
+                const float t = 1.0f - static_cast<float>(head - row) / (column.length + 1);
+                const COLORREF colour = row == head ? RGB(200, 255, 200) : DimColour(kControlTextColour, 0.75f * t * t);
+                SetTextColor(dc, colour);
+                RECT cell{4 + c * 15, row * kRowHeight, 4 + c * 15 + 13, (row + 1) * kRowHeight};
+                DrawTextA(dc, &column.cells[row], 1, &cell, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+            }
+        }
+        // A soft edge on the side that faces the window.
+        const int edge = index == 0 ? client.right - 1 : 0;
+        for (int y = 0; y < client.bottom; ++y) {
+            const float t = 1.0f - (2.0f * y / client.bottom - 1.0f) * (2.0f * y / client.bottom - 1.0f);
+            FillRectColour(dc, RECT{edge, y, edge + 1, y + 1}, DimColour(kControlTextColour, 0.6f * t));
         }
     }
-    // A soft edge on the side that faces the window.
-    const int edge = index == 0 ? client.right - 1 : 0;
-    for (int y = 0; y < client.bottom; ++y) {
-        const float t = 1.0f - (2.0f * y / client.bottom - 1.0f) * (2.0f * y / client.bottom - 1.0f);
-        FillRectColour(memory, RECT{edge, y, edge + 1, y + 1}, DimColour(kControlTextColour, 0.6f * t));
-    }
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldFont);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    EndPaint(window, &paint);
+    EndBufferedPaint(window, buffer);
 }
 
 LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -115,15 +105,7 @@ LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 bool RegisterStripClass(HINSTANCE instance) {
-    WNDCLASSEXA description;
-    ZeroMemory(&description, sizeof description);
-    description.cbSize = sizeof description;
-    description.lpfnWndProc = StripProc;
-    description.hInstance = instance;
-    description.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    description.lpszClassName = kStripClassName;
-    return RegisterClassExA(&description) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClass(instance, kStripClassName, StripProc, 0);
 }
 
 void CreateStrips(SettingsWindowState& state) {

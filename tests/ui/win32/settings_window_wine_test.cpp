@@ -139,13 +139,7 @@ void Press(HWND dialog, int id) {
 class SettingsWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* path = std::getenv("KVS_SCR");
-        scr_ = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
-                    : nullptr;
-        if (scr_) {
-            InstallWin32StringLoader(scr_);
-            SetPresetResourceModule(scr_);
-        }
+        scr_ = regtest::UseShippedResources();
         SetInterfaceSoundHook(RecordSound);
         InitCommonControls();
         RegisterSettingsWindowClass(GetModuleHandleA(nullptr));
@@ -543,8 +537,8 @@ TEST_F(SettingsWindow, ThousandsOfPresetsAndLongNamesScrollAndSelect) {
         std::snprintf(name, sizeof name, "Preset %05d", i);
         regtest::PutValue(kSettingsKeyPath, name, REG_BINARY, record.data(), record.size());
     }
-    const std::string longName = std::string(2040, 'N') + "-long";
-    ASSERT_EQ(longName.size(), 2045u);
+    const std::string longName = std::string(2042, 'N') + "-long";
+    ASSERT_EQ(longName.size(), 2047u);
     regtest::PutValue(kSettingsKeyPath, longName.c_str(), REG_BINARY, record.data(), record.size());
     const DWORD opening = GetTickCount();
     Open();
