@@ -7,10 +7,13 @@
 #     grid passes, the whole RenderFrame, and flush plus buffer swap (where the
 #     software rasteriser does most of its work);
 #   - the time from process start to the first presented frame, with the
-#     default look and with character blur 8 (median of three starts).
+#     default look, with character blur 8 and with sound on (the built-in
+#     mixer, whose output thread decodes the samples beside the first frame;
+#     median of three starts), and that thread's decode time.
 # The figures come from the saver's own trace (KVS_TRACE). Runs start with a
 # full screen of rain (jump-in start) and leave out their first seconds.
 #   tools/bench_saver.sh [seconds per run, default 14]
+# KVS_BENCH_START_ONLY=1 skips the frame rates.
 # Needs the runnable Windows tree built (tools/test.sh or tools/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -78,8 +81,9 @@ summarise() {
     }' "$1"
 }
 
-echo "Frame rate (Wine, llvmpipe; $((seconds - skip)) s measured per run after $skip s):"
+[ -n "${KVS_BENCH_START_ONLY:-}" ] || echo "Frame rate (Wine, llvmpipe; $((seconds - skip)) s measured per run after $skip s):"
 for size in 1024x768 1920x1080; do
+  [ -z "${KVS_BENCH_START_ONLY:-}" ] || break
   start_display "$size"
   run_saver "$work/default.log" "$seconds" jumpInStart=1
   summarise "$work/default.log" "$size defaults"
@@ -91,14 +95,22 @@ done
 echo
 echo "Process start to first presented frame (1024x768, median of 3):"
 start_display 1024x768
-for look in "defaults" "character blur 8"; do
+decodes=()
+for look in "defaults" "character blur 8" "sound on"; do
   values=()
   for attempt in 1 2 3; do
-    if [ "$look" = defaults ]; then extra=(); else extra=(charBlurLevel=8); fi
+    case "$look" in
+      defaults) extra=() ;;
+      "sound on") extra=(soundEnabled=1 volume=128) ;;
+      *) extra=(charBlurLevel=8) ;;
+    esac
     run_saver "$work/start.log" 5 "${extra[@]}"
     values+=("$(sed -n 's/^first_frame ms_since_process_start=//p' "$work/start.log")")
+    decode=$(sed -n 's/^sound output .*decode_ms=\([0-9.]*\) decode_cpu_ms=\([0-9.]*\).*/\1 (cpu \2)/p' "$work/start.log")
+    [ -z "$decode" ] || decodes+=("$decode")
   done
   median=$(printf '%s\n' "${values[@]}" | sort -n | sed -n 2p)
   printf '%-34s %8s ms   (runs: %s)\n' "$look" "$median" "${values[*]}"
 done
+printf '%-34s %s ms\n' "sound on: sample decode (thread)" "$(IFS=,; echo "${decodes[*]}" | sed 's/,/, /g')"
 stop_display

@@ -5,6 +5,8 @@
 //   KVS_TEST_HOLD_FRAMES=<n> after n frames keep showing the same code grids
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
+//   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
+//                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
 #pragma once
 
@@ -18,6 +20,7 @@ struct DiagnosticsOptions {
     int32_t frameMs;
     int32_t holdAfterFrames;  // 0: never hold
     bool directLayers;
+    char soundCapturePath[512];  // empty: no capture
 };
 
 extern DiagnosticsOptions diagnostics;

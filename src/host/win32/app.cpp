@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/storage.h"
+#include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
 #include "ui/win32/controls.h"
@@ -316,6 +317,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
+    SetInterfaceSoundHook(PlayUiSound1);
     InstallWin32ExtensionHooks();
 
     CommandLine line;
