@@ -72,6 +72,16 @@ uint32_t TickCountClock() { return GetTickCount(); }
 
 int32_t LoadProgramBitmap(aBitmap& bitmap, int id) { return LoadBitmapResource(bitmap, id, nullptr); }
 
+// The settings window's and the preset commands' interface sounds 1 to 3.
+void PlayNumberedUiSound(int sound) {
+    if (sound == kInterfaceSoundGroup)
+        PlayUiSound2();
+    else if (sound == kInterfaceSoundPage)
+        PlayUiSound3();
+    else
+        PlayUiSound1();
+}
+
 void InitEffects() {
     ResetEffectModules();
 #ifdef KVS_HAVE_DEJAVU
@@ -317,7 +327,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
-    SetInterfaceSoundHook(PlayUiSound1);
+    SetInterfaceSoundHook(PlayNumberedUiSound);
     InstallWin32ExtensionHooks();
 
     CommandLine line;
