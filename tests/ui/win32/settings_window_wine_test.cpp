@@ -96,25 +96,26 @@ std::string Text(HWND window) {
     return text;
 }
 
+struct DialogSearch {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    char cls[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    if (search->title && Text(window) != search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // A visible dialog or message box of `thread` (class "#32770"), waited for.
 HWND WaitForDialog(DWORD thread, const char* title = nullptr) {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
+    DialogSearch search{title, nullptr};
     for (int i = 0; i < 500 && !search.found; ++i) {
-        EnumThreadWindows(
-            thread,
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                char cls[32] = {};
-                GetClassNameA(w, cls, sizeof cls);
-                if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-                if (s->title && Text(w) != s->title) return TRUE;
-                s->found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(20);
     }
     return search.found;
