@@ -2,6 +2,9 @@
 find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 
+# The maker's server of the online services.
+add_subdirectory(${KVS_ROOT}/server ${CMAKE_BINARY_DIR}/server)
+
 file(GLOB KVS_TEST_LISTS ${KVS_ROOT}/tests/*/tests.cmake)
 function(kvs_add_wine_test name)
   # Wine tests belong to the Windows trees.

@@ -17,6 +17,8 @@
 #include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
+#include "net/win32/online.h"
+#include "ui/win32/about_page.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/settings_window.h"
 
@@ -71,6 +73,13 @@ uint32_t FixedSeedClock() { return g_fixedSeedValue; }
 uint32_t TickCountClock() { return GetTickCount(); }
 
 int32_t LoadProgramBitmap(aBitmap& bitmap, int id) { return LoadBitmapResource(bitmap, id, nullptr); }
+
+// The About page's online buttons: the update check, and the feedback form while
+// no transmission runs.
+void CheckVersionFromAbout(HWND owner) { CheckForNewVersion(owner); }
+void SendFeedbackFromAbout(HWND owner) {
+    if (!IsTransmissionOpen()) ShowFeedbackForm(owner);
+}
 
 // The settings window's and the preset commands' interface sounds 1 to 3.
 void PlayNumberedUiSound(int sound) {
@@ -328,6 +337,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
     SetInterfaceSoundHook(PlayNumberedUiSound);
+    SetAboutPageHandlers(AboutPageHandlers{SendFeedbackFromAbout, CheckVersionFromAbout, nullptr});
     InstallWin32ExtensionHooks();
 
     CommandLine line;

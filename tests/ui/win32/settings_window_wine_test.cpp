@@ -21,6 +21,7 @@
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
 #include "settings/win32/presets.h"
+#include "settings/win32/dialog_driver.h"
 #include "settings/win32/registry_helpers.h"
 #include "settings/win32/storage.h"
 #include "settings/win32/ui_sound.h"
@@ -90,51 +91,26 @@ private:
     HANDLE thread_ = nullptr, ready_ = nullptr, flushed_ = nullptr;
 };
 
-std::string Text(HWND window) {
-    char text[4096] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+using dialogtest::Press;
 
-struct DialogSearch {
-    const char* title;
-    HWND found;
-};
+std::string Text(HWND window) { return dialogtest::WindowText(window); }
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+BOOL CALLBACK MatchDialog(HWND window, LPARAM found) {
     char cls[32] = {};
     GetClassNameA(window, cls, sizeof cls);
     if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    if (search->title && Text(window) != search->title) return TRUE;
-    search->found = window;
+    *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
-// A visible dialog or message box of `thread` (class "#32770"), waited for.
-HWND WaitForDialog(DWORD thread, const char* title = nullptr) {
-    DialogSearch search{title, nullptr};
-    for (int i = 0; i < 500 && !search.found; ++i) {
-        EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(20);
+// The visible dialog of `thread` (the colour dialog), waited for.
+HWND WaitForThreadDialog(DWORD thread) {
+    HWND found = nullptr;
+    for (int i = 0; i < 500 && !found; ++i) {
+        EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&found));
+        if (!found) Sleep(20);
     }
-    return search.found;
-}
-
-// The texts of a message box's labels.
-std::string BoxText(HWND box) {
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0) text += Text(child);
-    }
-    return text;
-}
-
-void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(20);
+    return found;
 }
 
 class SettingsWindow : public ::testing::Test {
@@ -357,14 +333,14 @@ TEST_F(SettingsWindow, TextLinesColoursAndModeLists) {
     EXPECT_EQ(settings.baseColor[0], 0.5f);
     EXPECT_EQ(settings.baseColor[1], 0.0f);
     PostMessageA(Window(), WM_COMMAND, 31999, 0);
-    HWND dialog = WaitForDialog(thread_.id);
+    HWND dialog = WaitForThreadDialog(thread_.id);
     ASSERT_NE(dialog, nullptr) << "no colour dialog";
     EXPECT_EQ(Text(GetDlgItem(dialog, 706)), "127");  // the current red, times 255
     Press(dialog, IDCANCEL);
     Flush();
     EXPECT_EQ(settings.baseColor[0], 0.5f);
     PostMessageA(Window(), WM_COMMAND, 32999, 0);
-    dialog = WaitForDialog(thread_.id);
+    dialog = WaitForThreadDialog(thread_.id);
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, 706, "0");
     SetDlgItemTextA(dialog, 707, "51");
@@ -395,7 +371,7 @@ TEST_F(SettingsWindow, PresetsSavedActivatedAndDeletedFromThePage) {
     Open();
     ShowPage(1);
     PostClick(ByHint(7212));
-    HWND naming = WaitForDialog(thread_.id, kSavePresetDialogCaption);
+    HWND naming = dialogtest::WaitForWindow(kSavePresetDialogCaption);
     ASSERT_NE(naming, nullptr);
     SetDlgItemTextA(naming, kSavePresetNameEditId, "Look one");
     Press(naming, IDOK);
@@ -409,10 +385,7 @@ TEST_F(SettingsWindow, PresetsSavedActivatedAndDeletedFromThePage) {
     Key(ByHint(6154), VK_END);
     SendMessageA(list, kListSetSelection, index, 0);
     PostMessageA(list, WM_CHAR, '\r', 0);
-    HWND box = WaitForDialog(thread_.id, kProductCaption);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(BoxText(box), "Preset activated");
-    Press(box, IDOK);
+    dialogtest::Answer("Preset activated", IDOK);
     Flush();
     EXPECT_EQ(settings.speed, 20.0f);
     EXPECT_EQ(Value(speed), 99);
@@ -421,10 +394,7 @@ TEST_F(SettingsWindow, PresetsSavedActivatedAndDeletedFromThePage) {
 
     SendMessageA(list, kListSetSelection, index, 0);
     PostClick(ByHint(7213));
-    box = WaitForDialog(thread_.id, kProductCaption);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(BoxText(box), "Preset 'Look one' is about to be removed.");
-    Press(box, IDOK);
+    dialogtest::Answer("Preset 'Look one' is about to be removed.", IDOK);
     Flush();
     EXPECT_EQ(ListIndexOf(list, "Look one"), -1);
     EXPECT_FALSE(regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Look one").present);
