@@ -2,19 +2,19 @@
 
 #include <cmath>
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
 
+#include "settings/scales.h"
 #include "settings/strings.h"
 
 namespace {
 
 const char* Suffix(int index) { return GetString(8701 + index); }  // st nd rd th
 
-// A shown number computed from stored fields: products of hostile values are
-// pinned to the int range instead of overflowing.
-int Shown(long long v) { return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int>(v)); }
-long long Wide(int32_t v) { return v; }
+// Labels show products of stored values, held within the int that the format
+// strings print.
+int Held(int64_t v) { return HeldInt(v); }
+int RoundedPercent(float factor) { return HeldTrunc(std::round(static_cast<double>(factor) * 100)); }
 
 }  // namespace
 
@@ -55,7 +55,7 @@ int FormatIntervalLabel(char* out, int capacity, uint32_t formatId, int value, u
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     if (value == 255 && keyOnlyId != 0)
         return FormatText(out, capacity, GetString(formatId), 0, GetString(keyOnlyId));
-    return FormatText(out, capacity, GetString(formatId), Shown(Wide(value) + 1), IntervalUnit(value));
+    return FormatText(out, capacity, GetString(formatId), Held(int64_t{value} + 1), IntervalUnit(value));
 #pragma GCC diagnostic pop
 }
 
@@ -73,26 +73,21 @@ int FormatSettingsLabel(char* out, int capacity, uint32_t labelId, const Setting
     }
     case 7304:
         return FormatText(out, capacity, f, s.splashInterval, OrdinalSuffix(s.splashInterval, kOrdinalCount),
-                      Shown(Wide(s.releaseMaxTracers) * s.splashMaxTracers));
-    case 7305: return FormatText(out, capacity, f, Shown(Wide(s.rotatorsOccurrence) * 10));
+                      Held(int64_t{s.releaseMaxTracers} * s.splashMaxTracers));
+    case 7305: return FormatText(out, capacity, f, Held(int64_t{s.rotatorsOccurrence} * 10));
     case 7306:
-        return FormatText(out, capacity, f, Shown(Wide(s.streamLength) * s.rows + s.rows / 2),
-                      Shown(Wide(s.streamLength) * s.rows / 2 + s.rows / 2));
+        return FormatText(out, capacity, f, Held(int64_t{s.streamLength} * s.rows + s.rows / 2),
+                      Held(int64_t{s.streamLength} * s.rows / 2 + s.rows / 2));
     case 7307: return FormatText(out, capacity, f, s.positiveDensity);
     case 7308: return FormatText(out, capacity, f, s.negativeDensity);
     case 7408:
-        return FormatText(out, capacity, f, Shown(Wide(s.glowingTracers) * 10), static_cast<double>(s.glowIntensity) * 100);
+        return FormatText(out, capacity, f, Held(int64_t{s.glowingTracers} * 10), static_cast<double>(s.glowIntensity) * 100);
     case 7409:
         return FormatText(out, capacity, f, s.charBlurLevel, OrdinalSuffix(s.charBlurLevel, kOrdinalLevel),
                       static_cast<double>(s.charEnglow));
-    case 7411: return FormatText(out, capacity, f, Shown(Wide(s.speedVariability) * 10));
-    case 7416: {
-        const double percent = static_cast<double>(s.charSize) * 100;
-        // Rounded to nearest; NaN shows 0 and values beyond the int range their bound.
-        const int shown = !(percent == percent) ? 0 : percent >= 2147483647.0 ? INT32_MAX
-                          : percent <= -2147483648.0 ? INT32_MIN : static_cast<int>(std::lround(percent));
-        return FormatText(out, capacity, f, shown);
-    }
+    case 7411: return FormatText(out, capacity, f, Held(int64_t{s.speedVariability} * 10));
+    case 7416:
+        return FormatText(out, capacity, f, RoundedPercent(s.charSize));
     case 7701: return FormatText(out, capacity, f, s.motionBlurDepth);
     case 7702:
         return FormatText(out, capacity, f, s.verticalBlurLevel, OrdinalSuffix(s.verticalBlurLevel, kOrdinalLevel));

@@ -2,19 +2,21 @@
 
 #include <cstdint>
 
+int HeldTrunc(double v) {
+    if (!(v > -2147483648.0)) return INT32_MIN;
+    if (v >= 2147483647.0) return INT32_MAX;
+    return static_cast<int>(v);
+}
+
+int HeldInt(int64_t v) { return v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : static_cast<int>(v)); }
+
 namespace {
 
-int Trunc(double v) { return static_cast<int>(v); }
-
-// Positions of stored values: any value, however large, NaN or negative, gives a
-// defined position; those the slider cannot show come out as -1 or 256.
-int Position(long long v) { return v < 0 ? -1 : (v > 255 ? 256 : static_cast<int>(v)); }
-int Position(double v) {
-    if (!(v > -1.0)) return -1;  // also NaN
-    if (v >= 256.0) return 256;
-    return static_cast<int>(v);  // toward zero
-}
-long long Wide(int32_t v) { return v; }
+// Positions are formed from stored values, which may be anything: in 64 bits or
+// doubles, then held within int. Out-of-range results (NaN included) stay out of
+// 0..255, so the slider keeps its place.
+int Trunc(double v) { return HeldTrunc(v); }
+int Held(int64_t v) { return HeldInt(v); }
 
 }  // namespace
 
@@ -70,49 +72,49 @@ int SetSliderValue(SettingsRecord& s, SliderField field, int p) {
 
 int GetSliderPosition(const SettingsRecord& s, SliderField field) {
     switch (field) {
-    case kSliderSpeed: return Position(5.0 * s.speed - 1);
-    case kSliderColumns: return Position(Wide(s.columns) - 8);
-    case kSliderRows: return Position(Wide(s.rows) - 6);
-    case kSliderReleaseIntervalLog2: return Position(33 * Wide(s.releaseIntervalLog2));
-    case kSliderReleaseMaxTracers: return Position(16.5 * (Wide(s.releaseMaxTracers) - 1));
-    case kSliderSplashInterval: return Position(2 * Wide(s.splashInterval) - 1);
-    case kSliderSplashMaxTracers: return Position(16 * Wide(s.splashMaxTracers) - 1);
-    case kSliderRotatorsOccurrence: return Position(25 * Wide(s.rotatorsOccurrence));
-    case kSliderGlowingTracers: return Position(25 * Wide(s.glowingTracers));
-    case kSliderSpeedVariability: return Position(25 * Wide(s.speedVariability));
-    case kSliderStreamLength: return Position(16 * Wide(s.streamLength));
-    case kSliderPositiveDensity: return Position(2.55 * s.positiveDensity);
-    case kSliderNegativeDensity: return Position(2.55 * s.negativeDensity);
-    case kSliderGlowIntensity: return Position(255.0 * s.glowIntensity);
-    case kSliderRadialDiffuse: return Position(255.0 * s.radialDiffuse);
-    case kSliderCharBlurLevel: return Position(31 * Wide(s.charBlurLevel));
-    case kSliderCharEnglow: return Position((s.charEnglow - 1.0) * 127.5);
-    case kSliderCharSize: return Position((s.charSize - 0.5) * 170.0);
-    case kSliderMotionBlurDepth: return Position(4 * Wide(s.motionBlurDepth));
-    case kSliderVerticalBlurLevel: return Position(17 * Wide(s.verticalBlurLevel));
+    case kSliderSpeed: return Trunc(5.0 * s.speed - 1);
+    case kSliderColumns: return Held(int64_t{s.columns} - 8);
+    case kSliderRows: return Held(int64_t{s.rows} - 6);
+    case kSliderReleaseIntervalLog2: return Held(33 * int64_t{s.releaseIntervalLog2});
+    case kSliderReleaseMaxTracers: return Trunc(16.5 * (int64_t{s.releaseMaxTracers} - 1));
+    case kSliderSplashInterval: return Held(2 * int64_t{s.splashInterval} - 1);
+    case kSliderSplashMaxTracers: return Held(16 * int64_t{s.splashMaxTracers} - 1);
+    case kSliderRotatorsOccurrence: return Held(25 * int64_t{s.rotatorsOccurrence});
+    case kSliderGlowingTracers: return Held(25 * int64_t{s.glowingTracers});
+    case kSliderSpeedVariability: return Held(25 * int64_t{s.speedVariability});
+    case kSliderStreamLength: return Held(16 * int64_t{s.streamLength});
+    case kSliderPositiveDensity: return Trunc(2.55 * s.positiveDensity);
+    case kSliderNegativeDensity: return Trunc(2.55 * s.negativeDensity);
+    case kSliderGlowIntensity: return Trunc(255.0 * s.glowIntensity);
+    case kSliderRadialDiffuse: return Trunc(255.0 * s.radialDiffuse);
+    case kSliderCharBlurLevel: return Held(31 * int64_t{s.charBlurLevel});
+    case kSliderCharEnglow: return Trunc((s.charEnglow - 1.0) * 127.5);
+    case kSliderCharSize: return Trunc((s.charSize - 0.5) * 170.0);
+    case kSliderMotionBlurDepth: return Held(4 * int64_t{s.motionBlurDepth});
+    case kSliderVerticalBlurLevel: return Held(17 * int64_t{s.verticalBlurLevel});
     case kSliderHalo: return s.halo;
-    case kSliderTextInterval: return Position(Wide(s.textInterval));
-    case kSliderDejaVuInterval: return Position(Wide(s.dejaVuInterval));
-    case kSliderBurstMovementInterval: return Position(Wide(s.burstMovementInterval));
-    case kSliderBurstStillInterval: return Position(Wide(s.burstStillInterval));
-    case kSliderBurstTraceInterval: return Position(Wide(s.burstTraceInterval));
-    case kSliderSmallBurstsInterval: return Position(Wide(s.smallBurstsInterval));
-    case kSliderDropsInterval: return Position(Wide(s.dropsInterval));
-    case kSliderLightningsInterval: return Position(Wide(s.lightningsInterval));
-    case kSliderCrashInterval: return Position(Wide(s.crashInterval));
-    case kSliderSupermanInterval: return Position(Wide(s.supermanInterval));
-    case kSliderDejaVuSpeed: return Position((Wide(s.dejaVuSpeed) - 2000) / 40);
-    case kSliderDejaVuBars: return Position(Wide(s.dejaVuBars) - 4);
-    case kSliderBurstSpeed: return Position((Wide(s.burstSpeed) - 2000) / 100);
-    case kSliderSmallBurstsSpeed: return Position((Wide(s.smallBurstsSpeed) - 2000) / 100);
-    case kSliderBurstBorder: return Position(8 * Wide(s.burstBorder) - 1);
-    case kSliderSmallBurstsBorder: return Position(8 * Wide(s.smallBurstsBorder) - 1);
-    case kSliderCrashEffects: return Position(Wide(s.crashEffects) - 2);
-    case kSliderSmallBurstsNumber: return Position(4 * Wide(s.smallBurstsNumber) - 5);
-    case kSliderSmallBurstsSize: return Position((s.smallBurstsSize - 1.0) * 64.0);
-    case kSliderDropsNumber: return Position(Wide(s.dropsNumber) - 1);
-    case kSliderLightningsSpeed: return Position((Wide(s.lightningsSpeed) - 500) / 10);
-    case kSliderSupermanSpeed: return Position((Wide(s.supermanSpeed) - 1000) / 50);
+    case kSliderTextInterval: return s.textInterval;
+    case kSliderDejaVuInterval: return s.dejaVuInterval;
+    case kSliderBurstMovementInterval: return s.burstMovementInterval;
+    case kSliderBurstStillInterval: return s.burstStillInterval;
+    case kSliderBurstTraceInterval: return s.burstTraceInterval;
+    case kSliderSmallBurstsInterval: return s.smallBurstsInterval;
+    case kSliderDropsInterval: return s.dropsInterval;
+    case kSliderLightningsInterval: return s.lightningsInterval;
+    case kSliderCrashInterval: return s.crashInterval;
+    case kSliderSupermanInterval: return s.supermanInterval;
+    case kSliderDejaVuSpeed: return Held((int64_t{s.dejaVuSpeed} - 2000) / 40);
+    case kSliderDejaVuBars: return Held(int64_t{s.dejaVuBars} - 4);
+    case kSliderBurstSpeed: return Held((int64_t{s.burstSpeed} - 2000) / 100);
+    case kSliderSmallBurstsSpeed: return Held((int64_t{s.smallBurstsSpeed} - 2000) / 100);
+    case kSliderBurstBorder: return Held(8 * int64_t{s.burstBorder} - 1);
+    case kSliderSmallBurstsBorder: return Held(8 * int64_t{s.smallBurstsBorder} - 1);
+    case kSliderCrashEffects: return Held(int64_t{s.crashEffects} - 2);
+    case kSliderSmallBurstsNumber: return Held(4 * int64_t{s.smallBurstsNumber} - 5);
+    case kSliderSmallBurstsSize: return Trunc((s.smallBurstsSize - 1.0) * 64.0);
+    case kSliderDropsNumber: return Held(int64_t{s.dropsNumber} - 1);
+    case kSliderLightningsSpeed: return Held((int64_t{s.lightningsSpeed} - 500) / 10);
+    case kSliderSupermanSpeed: return Held((int64_t{s.supermanSpeed} - 1000) / 50);
     case kSliderFieldCount: break;
     }
     return -1;
@@ -128,7 +130,7 @@ void ApplyCharactersNumber(SettingsRecord& s, int n, double aspect) {
     s.rows = rows;
 }
 
-int CharactersNumberPosition(const SettingsRecord& s) { return Position(((Wide(s.columns) - 20) / 10) * 16); }
+int CharactersNumberPosition(const SettingsRecord& s) { return Held((int64_t{s.columns} - 20) / 10 * 16); }
 
 double ScreenAspect(int width, int height) {
     if (width <= 0 || height <= 0) return 1.2;
@@ -165,7 +167,7 @@ void ApplyDensity(SettingsRecord& s, int n) {
     s.negativeDensity = d.negativeDensity;
 }
 
-int DensityPosition(const SettingsRecord& s) { return Position((Wide(s.releaseMaxTracers) - 1) * 32); }
+int DensityPosition(const SettingsRecord& s) { return Held((int64_t{s.releaseMaxTracers} - 1) * 32); }
 
 int DensityNameId(int n) { return 7120 + ClampDensity(n); }
 
@@ -195,9 +197,9 @@ void ApplyBootEffect(SettingsRecord& s, bool ticked) {
 bool IsBootEffect(const SettingsRecord& s) { return s.consoleStart == 1 && s.jumpInStart == 1; }
 
 int VolumeFromPosition(int p) { return p; }
-int VolumePosition(const LocalOptionsRecord& l) { return Position(Wide(l.volume)); }
+int VolumePosition(const LocalOptionsRecord& l) { return l.volume; }
 int TextureFilterFromPosition(int p) { return p / 80; }
-int TextureFilterPosition(const LocalOptionsRecord& l) { return Position(80 * Wide(l.textureFilter)); }
+int TextureFilterPosition(const LocalOptionsRecord& l) { return Held(80 * int64_t{l.textureFilter}); }
 
 int TextureFilterNameId(int filter) {
     return (filter >= 0 && filter <= 3) ? 7731 + filter : 7731;

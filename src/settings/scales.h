@@ -3,7 +3,15 @@
 // local options scales.
 #pragma once
 
+#include <cstdint>
+
 #include "settings/settings.h"
+
+// Stored values may be anything; what the window shows of them is formed in 64
+// bits or doubles and held within int: trunc toward zero, saturating, and NaN
+// gives INT32_MIN (outside every slider's 0..255).
+int HeldInt(int64_t v);
+int HeldTrunc(double v);
 
 enum SliderField {
     kSliderSpeed,
@@ -54,10 +62,8 @@ enum SliderField {
 
 // Stores the value of slider position p (0..255) into the field; -1 for an unknown field.
 int SetSliderValue(SettingsRecord& s, SliderField field, int p);
-// The slider position that shows the field's value. A stored value the window
-// cannot produce (any value at all, NaN included) gives -1 below the scale and 256
-// above it; the slider then stays where it was. The other position functions
-// below follow the same rule.
+// The slider position that shows the field's value; may fall outside 0..255 for
+// stored values the window cannot produce (the slider then stays where it was).
 int GetSliderPosition(const SettingsRecord& s, SliderField field);
 
 // "Characters number": n = p / 16. Applying n sets columns = 10n + 20 and rows from
