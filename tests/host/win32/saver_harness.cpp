@@ -340,6 +340,13 @@ Image CaptureScreen(int x, int y, int w, int h) {
   return Crop(screen, x, y, w, h);
 }
 
+Image CaptureScreenDevice(int x, int y, int w, int h) {
+  const Image screen = CaptureWithDeviceContext(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  if (w <= 0) w = screen.width - x;
+  if (h <= 0) h = screen.height - y;
+  return Crop(screen, x, y, w, h);
+}
+
 Image Crop(const Image& image, int x, int y, int w, int h) {
   Image out;
   if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > image.width || y + h > image.height) return out;
