@@ -1,10 +1,13 @@
 #include "effects/modules.h"
 
 #include "effects/bursts.h"
+#include "effects/crash.h"
 #include "effects/dejavu.h"
 #include "effects/drops.h"
 #include "effects/effects.h"
+#include "effects/lightnings.h"
 #include "effects/smallbursts.h"
+#include "effects/superman.h"
 
 int InitEffectModules() {
     ResetEffectModules();
@@ -12,7 +15,10 @@ int InitEffectModules() {
     InitBurstsModule();       // slots 1, 2, 3
     InitSmallBurstsModule();  // slot 4
     InitDropsModule();        // slot 5
-    // Slots 6, 7 and 8 follow here, in this order: InitLightningModule,
-    // InitCrashModule, InitSupermanModule.
+    InitLightningModule();    // slot 6
+    InitCrashModule();        // slot 7
+    InitSupermanModule();     // slot 8
     return 0;
 }
+
+void EndEffectModules() { EndCrashEarly(); }

@@ -6,3 +6,7 @@
 // once the settings are loaded and the displays and the grid size are known.
 // Returns 0 (an initialiser that cannot allocate ends the process).
 int InitEffectModules();
+
+// The saver ends: an effect cut short puts back the settings it overrode (the
+// crash), so that the live record is the one that was loaded.
+void EndEffectModules();

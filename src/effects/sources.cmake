@@ -1,9 +1,11 @@
 # Special effects: the effect registry and triggering (portable).
 list(APPEND KVS_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/effects.cpp)
-# Drawing hooks of the console intro and the crash effect (no-ops until they land).
+# Drawing of the overlay quads of the console intro and the crash effect (GL),
+# and the console intro.
 list(APPEND KVS_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/hooks.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/hooks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/console.cpp)
 # The effect modules and their start-up list (portable; they push cell layers).
 list(APPEND KVS_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/effect_cells.cpp
@@ -11,4 +13,7 @@ list(APPEND KVS_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/bursts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/smallbursts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/drops.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/lightnings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/crash.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/superman.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modules.cpp)

@@ -104,6 +104,7 @@ void RunMessageLoop() {
 // Steps (b) to (e) of the exit sequence (the owner's re-activation comes first
 // and belongs to configuration mode).
 void ExitSequence(bool showCursor) {
+    EndEffectModules();
     ShutdownSound();
     RestoreDisplayMode(displayModes);
     if (showCursor) ShowCursor(TRUE);
