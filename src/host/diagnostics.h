@@ -6,7 +6,8 @@
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
 //   KVS_TEST_EFFECT=<name>@<n> start the effect <name> (dejavu, movement, still,
-//                            trace, smallbursts, drops) before frame n, or as soon
+//                            trace, smallbursts, drops, lightnings, crash,
+//                            superman) before frame n, or as soon
 //                            after as no other effect or incoming text runs
 //   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
 //                            (16-bit stereo 44100 Hz), also without a sound device

@@ -42,7 +42,8 @@ public:
         StepEffectModules(units);
     }
 
-    // Every pushed layer has finite colours within 0..2 and a quad of 0 or 1.
+    // Every pushed layer has finite colours within 0..4 (a crash's flash can
+    // double the code and its dirty flash double that) and a quad of 0 or 1.
     static bool LayersSound() {
         for (int d = 0; d < displayCount; ++d) {
             const __buffer& grid = codeGrids[d];
@@ -54,7 +55,7 @@ public:
                     GetCellLayer(grid, x, y, k, &texture, &c[0], &c[1], &c[2], &quad);
                     if (texture == 0 || quad > 1) return false;
                     for (float v : c)
-                        if (!std::isfinite(v) || v < 0.0f || v > 2.0f) return false;
+                        if (!std::isfinite(v) || v < 0.0f || v > 4.0f) return false;
                 }
             }
         }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -12,15 +13,18 @@
 
 namespace {
 
-const int kEffects[] = {kEffectDejaVu,      kEffectMovementBurst, kEffectStillBurst,
-                        kEffectTraceBurst,  kEffectSmallBursts,   kEffectDrops};
+const int kEffects[] = {kEffectDejaVu, kEffectMovementBurst, kEffectStillBurst, kEffectTraceBurst, kEffectSmallBursts,
+                        kEffectDrops,  kEffectLightnings,    kEffectSuperman,   kEffectCrash};
 
-// Every option of the four modules on (1) or off (0).
+// Every option of the modules on (1) or off (0).
 void SetOptions(int on) {
     SettingsRecord& s = settings;
     s.dejaVuRewrite = s.dejaVuBaseColor = s.dejaVuSolidBars = s.dejaVuRandomize = s.dejaVuSparse = on;
     s.burstRandomPosition = s.burstRandomScreen = on;
     s.smallBurstsRandomScreen = s.smallBurstsRandomSize = s.smallBurstsBlendOut = s.smallBurstsSolid = on;
+    s.crashStable = s.crashFlashes = s.crashDirtyFlashes = s.crashScreenErrors = on;
+    s.crashIncludeDejaVu = s.crashIncludeDrops = s.crashIncludeLightnings = on;
+    s.crashIncludeBursts = s.crashIncludeSmallBursts = s.crashIncludeSuperman = on;
 }
 
 // Frames of `ms` with the rain until the effect ends: the frames taken, or -1
@@ -75,7 +79,7 @@ TEST_F(EffectRunTest, EveryEffectRunsToItsEndOverTheRainWithoutAllocating) {
                                             << " x " << c.rows << ", options " << c.options);
             const uint64_t before = AllocationCount();
             malloc_probe::Arm();
-            const int frames = RunToEnd(slot, c.frameMs, 200000 / c.frameMs);
+            const int frames = RunToEnd(slot, c.frameMs, 2000000 / c.frameMs);
             EXPECT_EQ(0u, malloc_probe::Disarm());
             EXPECT_EQ(before, AllocationCount());
             EXPECT_GT(frames, 1);
@@ -172,6 +176,57 @@ TEST_F(EffectRunTest, DropsEndWhateverTheirSettingsHold) {
     ExpectEveryValueEnds(false, {kEffectDrops},
                          {{"dropsNumber", [](double v) { settings.dropsNumber = Int(v); }, 1, 256, false},
                           kDensities[0], kDensities[1], kDensities[2]});
+}
+
+TEST_F(EffectRunTest, LightningsSupermanAndCrashEndWhateverTheirSettingsHold) {
+    Init(2);
+    ExpectEveryValueEnds(true, {kEffectLightnings, kEffectSuperman},
+                         {{"lightningsSpeed", [](double v) { settings.lightningsSpeed = Int(v); }, 500, 3050, false},
+                          {"supermanSpeed", [](double v) { settings.supermanSpeed = Int(v); }, 1000, 13750, false},
+                          {"charBlurLevel", [](double v) { settings.charBlurLevel = Int(v); }, 0, 8, false},
+                          kDensities[2]});
+    Init();
+    settings.crashIncludeBursts = settings.crashIncludeSmallBursts = settings.crashIncludeSuperman = 1;
+    settings.supermanSpeed = 0;  // inside the crash as well
+    ExpectEveryValueEnds(false, {kEffectCrash},
+                         {{"crashEffects", [](double v) { settings.crashEffects = Int(v); }, 2, 257, false}});
+}
+
+// The crash overrides the included effects' settings while it runs and puts
+// back every byte, at its own end and when the saver ends during it.
+TEST_F(EffectRunTest, EveryIncludeCombinationEndsAndTheCrashRestoresTheRecordByteForByte) {
+    Init(2);
+    SettingsRecord& s = settings;
+    s.crashEffects = 2;
+    s.crashStable = 1;
+    // Stored values the crash overrides, among them patterns no window would
+    // write; and no flashes, so that only the included effects and the pauses
+    // (with every include off) count as events.
+    s.dejaVuSpeed = -7;
+    s.lightningsSpeed = 0;
+    s.smallBurstsNumber = INT_MIN;
+    s.dejaVuBaseColor = 0xA5;
+    s.crashFlashes = s.crashDirtyFlashes = 0;
+    for (int includes = 0; includes < 64; ++includes) {
+        s.crashIncludeDejaVu = includes & 1, s.crashIncludeDrops = (includes >> 1) & 1;
+        s.crashIncludeLightnings = (includes >> 2) & 1, s.crashIncludeBursts = (includes >> 3) & 1;
+        s.crashIncludeSmallBursts = (includes >> 4) & 1, s.crashIncludeSuperman = (includes >> 5) & 1;
+        const SettingsRecord before = settings;
+        TriggerEffect(kEffectCrash);
+        StepAlone(7000, true);
+        EXPECT_EQ(1000, int32_t{settings.lightningsSpeed}) << "overridden while it runs";
+        EXPECT_GE(StepToEnd(kEffectCrash, 20000, true), 0) << "includes " << includes;
+        ASSERT_EQ(0, std::memcmp(&before, &settings, sizeof before)) << "includes " << includes;
+    }
+    const SettingsRecord before = settings;
+    TriggerEffect(kEffectCrash);
+    for (int step = 0; step < 30; ++step) StepAlone(1000, true);
+    ASSERT_TRUE(IsEffectRunning());
+    EXPECT_NE(0, std::memcmp(&before, &settings, sizeof before));
+    EndEffectModules();
+    EXPECT_EQ(0, std::memcmp(&before, &settings, sizeof before));
+    EndEffectModules();  // nothing left to restore: the record stays
+    EXPECT_EQ(0, std::memcmp(&before, &settings, sizeof before));
 }
 
 }  // namespace

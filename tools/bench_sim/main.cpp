@@ -63,8 +63,17 @@ void TearDown() {
     ShutdownEvaluator();
 }
 
+// The crash with every included effect and every kind of flash.
+constexpr int kCrashEverything = 100;
+
 void Frame(benchmark::State& state, int columns, int rows, int displays, int effect = -1) {
     SetUp(columns, rows, displays, effect >= 0);
+    if (effect == kCrashEverything) {
+        settings.crashIncludeDejaVu = settings.crashIncludeDrops = settings.crashIncludeLightnings = 1;
+        settings.crashIncludeBursts = settings.crashIncludeSmallBursts = settings.crashIncludeSuperman = 1;
+        settings.crashFlashes = settings.crashDirtyFlashes = settings.crashScreenErrors = settings.crashStable = 1;
+        effect = kEffectCrash;
+    }
     long tracers = 0, layers = 0;
     g_effectNanos = 0;
     for (auto _ : state) {
@@ -95,6 +104,10 @@ BENCHMARK_CAPTURE(BM_EffectDefaults, still, kEffectStillBurst)->Unit(benchmark::
 BENCHMARK_CAPTURE(BM_EffectDefaults, trace, kEffectTraceBurst)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectDefaults, smallbursts, kEffectSmallBursts)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectDefaults, drops, kEffectDrops)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectDefaults, lightnings, kEffectLightnings)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectDefaults, superman, kEffectSuperman)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectDefaults, crash, kEffectCrash)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectDefaults, crash_all, kCrashEverything)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameLargest)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectLargest, dejavu, kEffectDejaVu)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectLargest, movement, kEffectMovementBurst)->Unit(benchmark::kMicrosecond);
@@ -102,5 +115,9 @@ BENCHMARK_CAPTURE(BM_EffectLargest, still, kEffectStillBurst)->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_EffectLargest, trace, kEffectTraceBurst)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectLargest, smallbursts, kEffectSmallBursts)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_EffectLargest, drops, kEffectDrops)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectLargest, lightnings, kEffectLightnings)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectLargest, superman, kEffectSuperman)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectLargest, crash, kEffectCrash)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EffectLargest, crash_all, kCrashEverything)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

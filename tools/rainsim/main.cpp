@@ -3,12 +3,14 @@
 // exactly as the frame tick does; the statistics describe what the renderer
 // would have drawn, and every effect run (started by its interval or by
 // --effect NAME[@SECONDS], which triggers it at that simulated time, or as soon
-// after as no other effect or incoming text runs).
+// after as no other effect or incoming text runs). --effect console opens with
+// the console start intro and reports when the rain shows.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "effects/console.h"
 #include "effects/effects.h"
 #include "effects/modules.h"
 #include "host/display_table.h"
@@ -23,7 +25,7 @@ namespace {
 const char kUsage[] =
     "usage: rainsim [--seconds N] [--frame-ms N] [--record FILE] [--columns N] [--rows N]\n"
     "               [--displays N] [--seed N] [--show] [--effect NAME[@SECONDS]]...\n"
-    "effects: dejavu movement still trace smallbursts drops\n";
+    "effects: dejavu movement still trace smallbursts drops lightnings crash superman console\n";
 
 constexpr int kMaxTriggers = 32;
 constexpr int kMaxListedRuns = 64;
@@ -43,6 +45,7 @@ struct Options {
     long displays = 1;
     long seed = -1;
     bool show = false;
+    bool console = false;
     Trigger triggers[kMaxTriggers];
     int triggerCount = 0;
 };
@@ -66,6 +69,10 @@ bool ParseTrigger(const char* text, Options& o) {
         ++n;
     }
     name[n] = '\0';
+    if (std::strcmp(name, "console") == 0 && text[n] == '\0') {
+        o.console = true;
+        return true;
+    }
     Trigger t{FindEffectSlot(name), 0.0, false};
     if (t.slot < 0 || (text[n] != '\0' && text[n] != '@')) return false;
     if (text[n] == '@') {
@@ -233,6 +240,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (o.console) settings.consoleStart = 1;
     if (o.columns) settings.columns = static_cast<int32_t>(o.columns);
     if (o.rows) settings.rows = static_cast<int32_t>(o.rows);
     SetUniformDisplays(static_cast<int>(o.displays), 1920, 1080);
@@ -247,6 +255,8 @@ int main(int argc, char** argv) {
     InitEffectModules();
     SetEffectRunObserver(OnEffectRun);
     AllocCodeGrids(displayCount, settings.columns, settings.rows);
+    if (settings.consoleStart) PrepareConsoleIntro();
+    long rainFrom = settings.consoleStart ? -1 : 0;  // the frame the rain first shows in
 
     const long frames = o.seconds * 1000 / o.frameMs;
     Range active, layers, cells;
@@ -256,7 +266,11 @@ int main(int argc, char** argv) {
         g_frame = frame;
         ClearCodeGrids(displayCount);
         TriggerDue(o, static_cast<double>(frame) * static_cast<double>(o.frameMs) / 1000.0);
-        AdvanceFrameTime(frame == 0, frame == 0 ? 0 : static_cast<int32_t>(o.frameMs));
+        const int32_t frameMs = frame == 0 ? 0 : static_cast<int32_t>(o.frameMs);
+        AdvanceFrameTime(frame == 0, frameMs);
+        // The renderer advances the intro by the frame's units, at least 1.
+        const int32_t units = static_cast<int32_t>(frameMs * settings.speed);
+        if (settings.consoleStart && AdvanceConsoleIntro(units > 1 ? units : 1) && rainFrom < 0) rainFrom = frame;
         const int n = CountActiveTracers();
         if (n > kTracerSlots) ++poolOverflows;
         active.Add(n);
@@ -286,6 +300,12 @@ int main(int argc, char** argv) {
     }
     std::printf("text runs started: %d\n", incomingText.runsStarted);
     PrintEffectRuns(o.frameMs);
+    if (settings.consoleStart) {
+        if (rainFrom >= 0)
+            std::printf("console intro: rain shows from %.3f s\n", rainFrom * o.frameMs / 1000.0);
+        else
+            std::printf("console intro: still running (clock %.1f ticks)\n", ConsoleIntroClock());
+    }
     std::printf("simulation time: %.3f s (%.4f ms per frame)\n", seconds, seconds * 1000.0 / count);
     if (o.show && frames > 0) {
         std::printf("display 0, last frame:\n");

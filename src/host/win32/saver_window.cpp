@@ -149,7 +149,7 @@ int FrameTick() {
         if (g_framesDone == diagnostics.holdAfterFrames + renderer.motionBlurCount + 2)
             TraceLine("hold steady frame=%d", g_framesDone);
         ClearColorBuffer();
-        units = FrameUnits(frameMs, settings.speed);
+        units = 0;  // held time: the console intro stands still as well
     } else {
         ClearCodeGrids(displayCount);
         ClearColorBuffer();
