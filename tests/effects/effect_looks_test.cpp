@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "effect_fixture.h"
+#include "effects/console.h"
+#include "effects/crash.h"
 #include "effects/effect_cells.h"
+#include "sound/device.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -208,6 +213,115 @@ TEST_F(EffectLookTest, ADropLightsItsColumnTopToBottomWithinOneTick) {
         for (units = 0; IsEffectRunning() && units < 10000000; units += 1000) StepAlone(1000, false);
         EXPECT_EQ(0, units % 4000) << "series " << series;
     }
+}
+
+TEST_F(EffectLookTest, ABoltGrowsInFromATopCornerAsThinGlowingPathsOnOneDisplay) {
+    Init(2);
+    for (int run = 0; run < 6; ++run) {
+        TriggerEffect(kEffectLightnings);
+        int units = 0, litDisplays = 0;
+        for (; IsEffectRunning() && units < 60000; units += 250) {
+            StepAlone(250, true);
+            const Lit lit = LitCells(2);
+            if (units == 0 && lit.cells > 0) {  // the first frame: the top third of the bolt
+                EXPECT_LE(lit.bottom, 40 / 3);
+                EXPECT_TRUE(lit.left <= 5 || lit.right >= 74) << "from a top corner";
+            }
+            EXPECT_LT(lit.cells, 80 * 40 / 5) << "a path, not an area";
+            bool glows = false;  // the code under the bolt glows
+            for (int x = 0; x < 80; ++x)
+                for (int y = 0; y < 40; ++y)
+                    glows |= Layers(x, y) > 1 && GlyphOfTexture(textureTables.glow, Layer(x, y, 1).texture) >= 0;
+            EXPECT_EQ(lit.cells > 0, glows);
+            litDisplays |= (lit.cells > 0) | (CountUsedLayers(codeGrids[1]) > 80u * 40u) << 1;
+        }
+        EXPECT_NE(3, litDisplays) << "one display only";
+        EXPECT_GE(units, 17000);  // N + 1 periods of 1000 units, N of 16..47
+        EXPECT_LE(units, 48000);
+    }
+}
+
+TEST_F(EffectLookTest, SupermanBandsLightOnlyTheCodeThatIsThere) {
+    Init();
+    TriggerEffect(kEffectSuperman);
+    int units = 0, lit = 0;
+    for (; IsEffectRunning() && units < 200000; units += 500) {
+        ClearCodeGrids(1);
+        for (uint32_t x = 0; x < 80; ++x)  // code in the top half only
+            for (uint32_t y = 0; y < 20; ++y) PushCellLayer(codeGrids[0], x, y, textureTables.glyph[7], 0.3f, 0.6f, 0.3f, 0);
+        StepEffectModules(500);
+        const Lit l = LitCells(2);
+        lit += l.cells;
+        EXPECT_TRUE(l.cells == 0 || l.bottom < 20);
+        EXPECT_EQ(0u, CountUsedCells(codeGrids[0]) - 80u * 20u) << "nothing over the empty half";
+    }
+    EXPECT_GT(lit, 0);
+    EXPECT_GE(units, 70500);  // 47 to 94 frames of 1500 units
+    EXPECT_LE(units, 141000);
+}
+
+TEST_F(EffectLookTest, CrashBlacksOutTheCodeAndItsScreenErrorsReachTheRenderer) {
+    settings.crashStable = 1;
+    Init();
+    TriggerEffect(kEffectCrash);
+    int cleared = 0, errors = 0, wholeDisplay = 0;
+    OverlayQuad quads[kOverlayQuadCapacity];
+    while (IsEffectRunning() && errors < 40) {
+        StepAlone(1000, true);
+        cleared += 80 * 40 - static_cast<int>(CountUsedCells(codeGrids[0]));
+        const int n = CrashOverlayQuads(0, quads);
+        ASSERT_LE(n, 1);
+        errors += n;
+        // The glow covers the whole display; tears and bands span at least a third of its width.
+        if (n && quads[0].texture == textureTables.spot)
+            wholeDisplay += quads[0].left == 0 && quads[0].top == 0 && quads[0].right == 800 && quads[0].bottom == 600;
+        EXPECT_TRUE(!n || quads[0].right - quads[0].left >= 800 / 3);
+    }
+    EXPECT_GT(cleared, 80 * 40);
+    EXPECT_GT(errors, 0);
+    EXPECT_GT(wholeDisplay, 0);
+    EndEffectModules();
+}
+
+// The console intro's timeline on a display of 800 x 600 with cells of 10 x 15.
+TEST_F(EffectLookTest, ConsoleIntroOpensACursorIntoBeamAndGlowThenUnveilsTheRain) {
+    static std::vector<std::pair<int, double>> sounds;  // sample, intro clock
+    static const SoundDevice recorder = {[](int) {}, [](int) {},
+                                         [](int sample, int, int) { sounds.push_back({sample, ConsoleIntroClock()}); }};
+    SetSoundDevice(&recorder);
+    localOptions.soundEnabled = 1;
+    localOptions.volume = 200;
+    Init();
+    PrepareConsoleIntro();
+    OverlayQuad q[kOverlayQuadCapacity];
+    for (int step = 1; step <= 240; ++step) {  // half a tick each
+        const double t = step * 0.5;
+        EXPECT_EQ(t >= 108.0, AdvanceConsoleIntro(500)) << t;
+        const int n = ConsoleIntroQuads(0, q);
+        if (t <= 30.0 || t >= 114.0) EXPECT_EQ(0, n) << t;
+        if (t == 40.0) {  // the cursor in the middle, a cell high each side, at 0.7
+            ASSERT_EQ(1, n);
+            EXPECT_EQ((std::vector<float>{385, 285, 415, 315}), (std::vector<float>{q[0].left, q[0].top, q[0].right, q[0].bottom}));
+            EXPECT_FLOAT_EQ(0.7f * 0.7f, q[0].red);
+        }
+        if (t == 54.0) {  // the first pulse at its peak covers the display in the accent colour
+            bool peak = false;
+            for (int i = 0; i < n; ++i) peak |= q[i].right == 800 && q[i].bottom == 600 && q[i].red == 0.7f && std::fabs(q[i].v0 - 1.0f / 3) < 1e-6f;
+            EXPECT_TRUE(peak);
+        }
+        if (t == 111.0) {
+            ASSERT_GE(n, 1);
+            EXPECT_TRUE(q[0].veil);
+            EXPECT_FLOAT_EQ(0.5f, q[0].alpha);
+        }
+    }
+    // The beam's sound on its first frame, the end's when the rain shows; once each.
+    ASSERT_EQ(2u, sounds.size());
+    EXPECT_EQ(kSampleLetterPlaced, sounds[0].first);
+    EXPECT_EQ(46.5, sounds[0].second);
+    EXPECT_EQ(kSampleLetterFlash + 5, sounds[1].first);
+    EXPECT_EQ(108.0, sounds[1].second);
+    SetSoundDevice(nullptr);
 }
 
 }  // namespace
