@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes a contact sheet of the special effects: one held frame of the plain
 # rain and one of each effect (deja vu, the movement, still and trace-code
-# bursts, small bursts, drops), labelled, from the screensaver running under
+# bursts, small bursts, drops, lightnings, superman, the crash) and of the
+# console start intro, labelled, from the screensaver running under
 # Wine on a virtual display. The saver's diagnostic variables fix the pictures:
 # a seed, 50 ms frames, the effect started a few frames before the frame that
 # is held (see src/host/diagnostics.h).
@@ -42,20 +43,28 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 cmake/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 
 # A full screen at once, no incoming text, no effect but the one asked for.
-cmake/wine-run.sh "$options" jumpInStart=1 textEnabled=0 fadeOut=0 dejaVuInterval=255 burstMovementInterval=255 \
-  burstStillInterval=255 burstTraceInterval=255 smallBurstsInterval=255 dropsInterval=255 lightningsInterval=255 \
-  crashInterval=255 supermanInterval=255 >/dev/null
+quiet="jumpInStart=1 textEnabled=0 fadeOut=0 dejaVuInterval=255 burstMovementInterval=255 burstStillInterval=255
+  burstTraceInterval=255 smallBurstsInterval=255 dropsInterval=255 lightningsInterval=255 crashInterval=255
+  supermanInterval=255"
+cmake/wine-run.sh "$options" $quiet >/dev/null
 
 hold=17
-# name:frames the effect runs before the held frame (1000 units each)
-shots="rain:0 dejavu:4 movement:5 still:16 trace:16 smallbursts:6 drops:3"
+# name:frames the effect runs before the held frame (1000 units each); the
+# console intro is held at its tick 57 (its glow and scan lines), last.
+shots="rain:0 dejavu:4 movement:5 still:16 trace:16 smallbursts:6 drops:3 lightnings:5 superman:4 crash:12 console:0"
 labels=()
 for shot in $shots; do
   name=${shot%%:*}
   frames=${shot##*:}
   trace="$work/$name.log"
   effect=""
-  [ "$name" = rain ] || effect="$name@$((hold - frames))"
+  case $name in
+    rain) ;;
+    console)
+      hold=57
+      cmake/wine-run.sh "$options" $quiet consoleStart=1 >/dev/null ;;
+    *) effect="$name@$((hold - frames))" ;;
+  esac
   # In the work folder, which also takes the saver's display log.
   (cd "$work" && KVS_TRACE="$(echo "Z:$trace" | tr / '\\')" KVS_TEST_SEED=11 KVS_TEST_FRAME_MS=50 \
     KVS_TEST_HOLD_FRAMES=$hold KVS_TEST_EFFECT="$effect" exec "$root/cmake/wine-run.sh" "$scr" /s >/dev/null 2>&1) &
@@ -74,6 +83,6 @@ done
 mkdir -p "$(dirname "$out")"
 # Labels in whatever sans-serif face the system has.
 font=$(fc-match -f '%{file}' sans 2>/dev/null || true)
-montage "${labels[@]}" ${font:+-font "$font"} -tile 4x2 -geometry 512x384+6+6 -background '#202020' -fill white \
+montage "${labels[@]}" ${font:+-font "$font"} -tile 4x3 -geometry 512x384+6+6 -background '#202020' -fill white \
   -pointsize 20 "$out"
 echo "effects sheet: $out"

@@ -26,6 +26,9 @@ struct ScanLine {
 struct ConsoleIntro {
     double clock;  // ticks
     bool beamSoundPlayed, endSoundPlayed;
+    // The last frame carried time. Frames always do, except the diagnostic
+    // hold of a picture, which should stand still, scan lines included.
+    bool moving;
     ScanLine items[kMaxDisplays][kItems];
 };
 
@@ -44,8 +47,9 @@ int ScanLineQuads(int d, double t, float w, float h, Rgb a, OverlayQuad* out) {
     ScanLine& s = g.items[d][k];
     const Rgb c = a * 0.5f;
     const uint32_t tex = textureTables.squareSpot;
+    const float drift = g.moving ? s.drift : 0.0f;
     if (s.along != -1.0f) {
-        s.along += s.drift;
+        s.along += drift;
         if (!s.pair) {
             out[0] = Quad(tex, c, (s.along - s.size) * w, 0, (s.along + s.size) * w, h, 0.0f, 0.2f, 1.0f, 0.8f);
             return 1;
@@ -55,7 +59,7 @@ int ScanLineQuads(int d, double t, float w, float h, Rgb a, OverlayQuad* out) {
         return 2;
     }
     if (s.across != -1.0f) {
-        s.across += s.drift;
+        s.across += drift;
         if (!s.pair) {
             out[0] = Quad(tex, c, 0, (s.across - s.size) * h, w, (s.across + s.size) * h, 0.2f, 0.0f, 0.8f, 1.0f);
             return 1;
@@ -87,6 +91,7 @@ void PrepareConsoleIntro() {
 }
 
 bool AdvanceConsoleIntro(int32_t units) {
+    g.moving = units > 0;
     if (g.clock < kConsoleEndTick) g.clock += 0.001 * (units > 0 ? units : 0);  // held once over
     if (g.clock >= kConsoleRainTick && !g.endSoundPlayed) {
         g.endSoundPlayed = true;

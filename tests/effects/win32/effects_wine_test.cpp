@@ -1,8 +1,11 @@
 // The effects in the running saver. A held picture of the rain before an
 // effect and one while it runs (same seed, same frames) differ the way each
 // effect looks: deja vu bars are horizontal bands, bursts stay local, a still
-// burst dims the frozen display, a drop lights one column from the top. Keys
-// start their effects and the Spacebar only enabled ones. The pictures are
+// burst dims the frozen display, a drop lights one column from the top,
+// lightnings are thin bright paths, superman bands light up code, the crash
+// blacks the code out and flashes, and the console intro shows its beam and
+// glow before the rain. Keys start their effects and the Spacebar only enabled
+// ones; Escape ends a crash with the stored record untouched. The pictures are
 // kept as outputs.
 #include <windows.h>
 
@@ -21,6 +24,7 @@ namespace {
 
 constexpr int kHoldFrame = 10;  // frames of 50 ms (1000 units): one tick each
 constexpr int kColumns = 80, kRows = 40;
+constexpr int kCrashFlashFrames = 30;
 
 // A screen full of rain at once, no incoming text, no effect by itself, no
 // rotators (so that the two pictures differ only where the effect draws).
@@ -150,6 +154,64 @@ TEST_F(EffectPictures, ADropLightsOneColumnFromTheTop) {
   EXPECT_GT(top, 1.5 * bottom);
 }
 
+double Level(const PictureStats& s) { return s.meanRed + s.meanGreen + s.meanBlue; }
+int ChangedCells(const CellDifference& d) {
+  int n = 0;
+  for (double v : d.level) n += v > 4.0;
+  return n;
+}
+
+TEST_F(EffectPictures, LightningsAreThinBrightPathsAndSupermanLightsBandsOfCode) {
+  const HeldShot bolt = EffectShot("lightnings", 5);
+  const HeldShot bands = EffectShot("superman", 4);
+  ASSERT_TRUE(bolt.ok && bands.ok);
+  const int path = ChangedCells(Against(bolt));
+  EXPECT_GT(path, 8);
+  EXPECT_LT(path, kColumns * kRows / 6) << "a path, not an area";
+  EXPECT_GT(bolt.stats.whiteShare, before_->stats.whiteShare);
+  EXPECT_GT(ChangedCells(Against(bands)), 20);
+  EXPECT_GT(Level(bands.stats), Level(before_->stats));
+}
+
+TEST_F(EffectPictures, TheCrashBlacksOutTheCodeAndItsFlashesBrightenTheScreen) {
+  // 12 frames in, the rectangles cover most of the code; later a glow lights
+  // the whole display (the frame was found for this seed).
+  const HeldShot dark = EffectShot("crash", 12);
+  const HeldShot flash = EffectShot("crash", kCrashFlashFrames);
+  ASSERT_TRUE(dark.ok && flash.ok);
+  EXPECT_LT(Level(dark.stats), 0.6 * Level(before_->stats));
+  EXPECT_GT(Level(flash.stats), Level(dark.stats) * 1.5);
+  // The glow reaches every part of the screen, dark rectangles included.
+  const CellDifference d = Compare(dark.image, flash.image);
+  int quarters = 0;
+  for (int q = 0; q < 4; ++q) quarters += d.at((q % 2) * kColumns / 2 + kColumns / 4, (q / 2) * kRows / 2 + kRows / 4) > 4.0;
+  EXPECT_EQ(4, quarters);
+}
+
+TEST_F(EffectPictures, TheConsoleIntroOpensABeamAndAGlowBeforeTheRain) {
+  const auto console = [](SettingsRecord& s, LocalOptionsRecord& l) {
+    Quiet(s, l);
+    s.consoleStart = 1;
+  };
+  // Frames of 1000 units: the intro clock reads the frame number in ticks.
+  const auto shot = [&](int frame) {
+    return TakeHeldShot("console-" + std::to_string(frame), console,
+                        {{"KVS_TEST_SEED", "11"}, {"KVS_TEST_FRAME_MS", "50"}, {"KVS_TEST_HOLD_FRAMES", std::to_string(frame)}});
+  };
+  const HeldShot beam = shot(49), glow = shot(57), rain = shot(125);
+  ASSERT_TRUE(beam.ok && glow.ok && rain.ok);
+  // The beam: a bright column in the middle of a dark screen, no rain.
+  const Image& b = beam.image;
+  const int w = b.width, h = b.height;
+  EXPECT_GT(Measure(Crop(b, w / 2 - 8, h / 4, 16, h / 2)).litShare, 0.9);
+  EXPECT_LT(Measure(Crop(b, 0, 0, w / 3, h)).litShare, 0.01);
+  EXPECT_LT(Measure(Crop(b, 2 * w / 3, 0, w / 3, h)).litShare, 0.01);
+  // The glow lights the whole screen; the rain follows.
+  EXPECT_GT(glow.stats.litShare, 0.5);
+  EXPECT_GT(rain.stats.litShare, 0.05);
+  EXPECT_NE(rain.trace.find("hold frame=125"), std::string::npos);
+}
+
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -206,6 +268,44 @@ TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   const std::string spaces = PressEffectKeys(s, l, "spacebar", {{VK_SPACE, "drops"}, {VK_SPACE, "drops"}});
   EXPECT_EQ(2, Count(spaces, "effect start name=drops"));
   EXPECT_EQ(2, Count(spaces, "effect start name="));
+}
+
+TEST(EffectKeys, VFAndXStartLightningsSupermanAndTheCrash) {
+  ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
+  SettingsRecord s = DefaultSettings();
+  LocalOptionsRecord l = DefaultLocalOptions();
+  Quiet(s, l);
+  l.fadeOut = 0;
+  s.crashEffects = 2;  // a short crash
+  const std::string keys =
+      PressEffectKeys(s, l, "keys-vfx", {{'V', "lightnings"}, {'F', "superman"}, {'X', "crash"}});
+  EXPECT_EQ(3, Count(keys, "effect start name="));
+}
+
+TEST(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
+  ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
+  SettingsRecord s = DefaultSettings();
+  LocalOptionsRecord l = DefaultLocalOptions();
+  Quiet(s, l);
+  l.fadeOut = 0;
+  s.dejaVuSpeed = 2345;  // values the crash overrides while it runs
+  s.dropsNumber = 3;
+  StoreRecords(s, l);
+  std::vector<uint8_t> stored, after;
+  ASSERT_TRUE(ReadValue(kSettingsKey, "", &stored));
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start("/s", {{"KVS_TEST_SEED", "5"}, {"KVS_TEST_FRAME_MS", "50"}}, "crash-escape.log"));
+  ASSERT_TRUE(saver.WaitForTrace("first_frame", 60000));
+  PressKey('X');
+  ASSERT_TRUE(WaitForCount(saver, "effect start name=crash", 1, 30000));
+  Sleep(1500);
+  PressKey(VK_ESCAPE);
+  DWORD code = 1;
+  ASSERT_TRUE(saver.WaitForExit(15000, &code));
+  EXPECT_EQ(0u, code);
+  EXPECT_EQ(0, Count(saver.Trace(), "effect end name=crash")) << "ended during the crash";
+  ASSERT_TRUE(ReadValue(kSettingsKey, "", &after));
+  EXPECT_EQ(stored, after);
 }
 
 }  // namespace
