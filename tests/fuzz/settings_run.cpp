@@ -14,10 +14,9 @@
 #include "settings/settings.h"
 #include "sim/buffer.h"
 #include "sim/eval.h"
-#if __has_include("effects/modules.h")
+#include "effects/console.h"
+#include "effects/crash.h"
 #include "effects/modules.h"
-#define KVS_HAVE_EFFECT_MODULES 1
-#endif
 
 namespace {
 
@@ -123,11 +122,7 @@ int RunSettingsInput(const uint8_t* data, size_t size) {
 
     SetEvaluatorClock(SeedClock);
     InitEvaluator();
-#ifdef KVS_HAVE_EFFECT_MODULES
     InitEffectModules();
-#else
-    ResetEffectModules();
-#endif
     ResetSaverInput();
     FillPlaceholderTextureTables();
     AllocCodeGrids(displayCount, settings.columns, settings.rows);
@@ -139,6 +134,7 @@ int RunSettingsInput(const uint8_t* data, size_t size) {
         geometry[d] = MakeDisplayGeometry(r.right - r.left, r.bottom - r.top, settings.columns, settings.rows);
         BuildDisplayQuads(quads, d, geometry[d], settings.charSize, settings.verticalBlurLevel);
     }
+    if (settings.consoleStart) PrepareConsoleIntro();
     static LayerBatch batch;
     if (!batch.capacity) InitLayerBatch(batch, kLayerBatchCapacity);
 
@@ -158,7 +154,16 @@ int RunSettingsInput(const uint8_t* data, size_t size) {
             sink = sink + MotionBlurWeight(k, blurFrames) + RadialBlurInset(k, blurFrames, settings.radialDiffuse) +
                    static_cast<float>(MotionBlurSlot(frame, k, blurFrames));
         DrawGrids(batch, quads, geometry);
+        // The overlays the renderer's hooks would draw: the crash's screen
+        // errors and the console intro.
+        OverlayQuad overlay[kOverlayQuadCapacity] = {};
+        const bool intro = settings.consoleStart && !AdvanceConsoleIntro(1 + (b & 0x3f) * 20);
+        for (int d = 0; d < displayCount; ++d) {
+            const int n = CrashOverlayQuads(d, overlay) + (intro ? ConsoleIntroQuads(d, overlay) : 0);
+            sink = sink + static_cast<float>(n) + overlay[0].left;
+        }
     }
+    EndEffectModules();
 
     FreeCodeGrids();
     ShutdownEvaluator();
