@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kHoldFrame = 10;  // frames of 50 ms (1000 units): one tick each
 constexpr int kColumns = 80, kRows = 40;
-constexpr int kCrashFlashFrames = 30;
+constexpr int kCrashFlashFrames = 48;
 
 // A screen full of rain at once, no incoming text, no effect by itself, no
 // rotators (so that the two pictures differ only where the effect draws).
@@ -40,11 +40,13 @@ Environment HeldRain() {
   return {{"KVS_TEST_SEED", "11"}, {"KVS_TEST_FRAME_MS", "50"}, {"KVS_TEST_HOLD_FRAMES", std::to_string(kHoldFrame)}};
 }
 
-// The held picture with `effect` started `framesBefore` frames before the hold.
-HeldShot EffectShot(const std::string& effect, int framesBefore) {
+// The held picture with `effect` started `framesBefore` frames before the
+// hold at frame `hold`.
+HeldShot EffectShot(const std::string& effect, int framesBefore, int hold = kHoldFrame) {
   Environment environment = HeldRain();
-  environment.push_back({"KVS_TEST_EFFECT", effect + "@" + std::to_string(kHoldFrame - framesBefore)});
-  return TakeHeldShot("effect-" + effect, Quiet, environment);
+  environment.back().second = std::to_string(hold);
+  environment.push_back({"KVS_TEST_EFFECT", effect + "@" + std::to_string(hold - framesBefore)});
+  return TakeHeldShot("effect-" + effect + "-" + std::to_string(framesBefore), Quiet, environment);
 }
 
 // Mean absolute channel difference of each grid cell between two pictures.
@@ -174,18 +176,16 @@ TEST_F(EffectPictures, LightningsAreThinBrightPathsAndSupermanLightsBandsOfCode)
 }
 
 TEST_F(EffectPictures, TheCrashBlacksOutTheCodeAndItsFlashesBrightenTheScreen) {
-  // 12 frames in, the rectangles cover most of the code; later a glow lights
-  // the whole display (the frame was found for this seed).
-  const HeldShot dark = EffectShot("crash", 12);
-  const HeldShot flash = EffectShot("crash", kCrashFlashFrames);
+  // Started at frame 10: 8 frames in, the rectangles cover most of the code;
+  // 48 frames in, a screen error glows over the whole display (the frame was
+  // found for this seed).
+  const HeldShot dark = EffectShot("crash", 8, kHoldFrame + 8);
+  const HeldShot flash = EffectShot("crash", kCrashFlashFrames, kHoldFrame + kCrashFlashFrames);
   ASSERT_TRUE(dark.ok && flash.ok);
   EXPECT_LT(Level(dark.stats), 0.6 * Level(before_->stats));
-  EXPECT_GT(Level(flash.stats), Level(dark.stats) * 1.5);
-  // The glow reaches every part of the screen, dark rectangles included.
-  const CellDifference d = Compare(dark.image, flash.image);
-  int quarters = 0;
-  for (int q = 0; q < 4; ++q) quarters += d.at((q % 2) * kColumns / 2 + kColumns / 4, (q / 2) * kRows / 2 + kRows / 4) > 4.0;
-  EXPECT_EQ(4, quarters);
+  EXPECT_LT(dark.stats.litShare, 0.6 * before_->stats.litShare);
+  EXPECT_GT(Level(flash.stats), 3.0 * Level(dark.stats));
+  EXPECT_GT(flash.stats.litShare, 0.8) << "the whole screen";
 }
 
 TEST_F(EffectPictures, TheConsoleIntroOpensABeamAndAGlowBeforeTheRain) {
@@ -270,15 +270,16 @@ TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   EXPECT_EQ(2, Count(spaces, "effect start name="));
 }
 
-TEST(EffectKeys, VFAndXStartLightningsSupermanAndTheCrash) {
+TEST(EffectKeys, XVAndFStartTheCrashLightningsAndSuperman) {
   ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
   SettingsRecord s = DefaultSettings();
   LocalOptionsRecord l = DefaultLocalOptions();
   Quiet(s, l);
   l.fadeOut = 0;
-  s.crashEffects = 2;  // a short crash
+  s.crashEffects = 2;  // short runs
+  s.supermanSpeed = 1000;
   const std::string keys =
-      PressEffectKeys(s, l, "keys-vfx", {{'V', "lightnings"}, {'F', "superman"}, {'X', "crash"}});
+      PressEffectKeys(s, l, "keys-xvf", {{'X', "crash"}, {'V', "lightnings"}, {'F', "superman"}});
   EXPECT_EQ(3, Count(keys, "effect start name="));
 }
 
