@@ -134,7 +134,8 @@ int ConsoleIntroQuads(int d, OverlayQuad* out) {
     for (int p = 0; p < 3; ++p) {  // the pulses
         const double centre = 54 + 20 * p, start = 52 + 20 * p;
         if (!(t > centre - 4 && t < centre + 4)) continue;
-        const float b = static_cast<float>(1 - std::fabs(t - centre) * 0.5);
+        // Falls below 0 at the window's ends, where GL would clamp it to black.
+        const float b = static_cast<float>(std::fmax(0.0, 1 - std::fabs(t - centre) * 0.5));
         const float vs = static_cast<float>(t > start ? (start - t) / 12 + 0.5 : 0.5);
         out[n++] = Quad(spot, a * b, 0, 0, w, h, 0.0f, vs, 1.0f, 1.0f);
     }

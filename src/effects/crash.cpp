@@ -7,7 +7,6 @@
 #include "effects/effect_cells.h"
 #include "effects/effects.h"
 #include "host/display_table.h"
-#include "render/geometry.h"
 #include "settings/fatal.h"
 #include "settings/memory.h"
 #include "settings/settings.h"
@@ -209,18 +208,23 @@ void DecideFlashes(CrashDisplay& c, bool boundary) {
     }
 }
 
-// Step 4.1: how much of each cell the rectangles cover, at most 1.
+// Step 4.1: how much of each cell the rectangles cover (capped at 1 where it is read).
 void Cover(const CrashDisplay& c) {
     std::memset(g.coverage, 0, static_cast<size_t>(g.columns) * g.rows * sizeof(float));
     for (int32_t i = 0; i < c.rectangleCount; ++i) {
         const Rectangle& r = c.rectangles[i];
         const int32_t top = static_cast<int32_t>(r.y0), bottom = static_cast<int32_t>(std::ceil(r.y1));
         const int32_t left = static_cast<int32_t>(r.x0), right = static_cast<int32_t>(std::ceil(r.x1));
+        if (bottom <= 0 || right <= 0 || top >= g.rows || left >= g.columns) continue;
+        // The first and the last column are covered in part, those between wholly.
+        const float firstShare = left + 1 - r.x0, lastShare = r.x1 - (right - 1);
+        const int32_t from = left < 0 ? 0 : left, to = right < g.columns ? right : g.columns;
         for (int32_t y = top < 0 ? 0 : top; y < bottom && y < g.rows; ++y) {
             const float h = y == top ? y + 1 - r.y0 : (y == bottom - 1 ? r.y1 - y : 1.0f);
             float* row = g.coverage + static_cast<int64_t>(y) * g.columns;
-            for (int32_t x = left < 0 ? 0 : left; x < right && x < g.columns; ++x)
-                row[x] += h * (x == left ? x + 1 - r.x0 : (x == right - 1 ? r.x1 - x : 1.0f));
+            for (int32_t x = from; x < to; ++x) row[x] += h;
+            if (left >= 0) row[left] += h * (firstShare - 1.0f);
+            if (right - 1 < g.columns && right - 1 != left) row[right - 1] += h * (lastShare - 1.0f);
         }
     }
 }
@@ -240,7 +244,7 @@ void DirtyStreams(int display, float factor) {
             if (t.cells[y].rotator != 0 || count == 0) continue;
             CellLayer l{};
             GetCellLayer(grid, x, static_cast<uint32_t>(y), count - 1, &l.texture, &l.red, &l.green, &l.blue, &l.quad);
-            const int32_t j = FindGlyphIndex(textureTables, l.texture, nullptr);
+            const int32_t j = GlyphOfAnyTexture(l.texture);
             if (j < 0) continue;
             PushCellLayer(grid, x, static_cast<uint32_t>(y), textureTables.blurredGlyph[j], l.red * factor,
                           l.green * factor, l.blue * factor, 1);
