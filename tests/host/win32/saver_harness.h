@@ -22,18 +22,11 @@ std::string RunnableSaverPath();
 // trailing backslash; the current directory when unset.
 std::string OutputDir();
 
-// Registry: HKCU\Software\Pellor\The Korvan Selwyth Screensaver (settings) and
-// its Global subkey (local options), both as the keys' default values.
-extern const char kSettingsKey[];
-extern const char kGlobalKey[];
 SettingsRecord DefaultSettings();
 LocalOptionsRecord DefaultLocalOptions();
-// Writes the records the saver loads at start-up.
+// Writes the records the saver loads at start-up (the default values of the
+// settings key and its Global subkey; settings/win32/registry_helpers.h reads them).
 void StoreRecords(const SettingsRecord& settings, const LocalOptionsRecord& local);
-// A value's bytes; false when it cannot be read.
-bool ReadValue(const char* key, const char* name, std::vector<uint8_t>* bytes);
-bool WriteValue(const char* key, const char* name, const void* data, DWORD size);
-void DeleteValue(const char* key, const char* name);
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 

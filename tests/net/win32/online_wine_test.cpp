@@ -141,9 +141,7 @@ void SendFeedback(const char* email, const char* name, const char* country, cons
 class Online : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* path = std::getenv("KVS_SCR");
-        HMODULE scr = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
-                           : nullptr;
+        HMODULE scr = LoadShippedScreensaver();
         ASSERT_NE(scr, nullptr) << "KVS_SCR must name the screensaver";
         ASSERT_NE(std::getenv("KVS_SERVER_DATA"), nullptr) << "run by online_wine.sh";
         InstallWin32StringLoader(scr);

@@ -5,19 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "render/win32/bitmap_win32.h"
+#include "settings/win32/dialog_driver.h"
 
 namespace {
 
 class ShippedResources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const char* path = std::getenv("KVS_SCR");
-    if (path) module_ = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    module_ = dialogtest::LoadShippedScreensaver();
   }
   static void TearDownTestSuite() {
     if (module_) FreeLibrary(module_);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <string>
@@ -18,6 +19,12 @@
 #include "settings/strings.h"
 
 namespace dialogtest {
+
+// The built screensaver (KVS_SCR) loaded for its resources; null when unset.
+inline HMODULE LoadShippedScreensaver() {
+    const char* path = std::getenv("KVS_SCR");
+    return path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : nullptr;
+}
 
 inline HWND WaitForWindow(const char* title, int milliseconds = 10000) {
     for (int waited = 0; waited < milliseconds; waited += 20) {

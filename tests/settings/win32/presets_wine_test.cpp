@@ -27,48 +27,12 @@ namespace {
 using namespace dialogtest;
 using namespace regtest;
 
-// ---- registry -----------------------------------------------------------------
-
 RegValue QueryValue(const char* name) { return regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, name); }
-
-// Every value of the settings key, name and content, sorted by name.
-std::vector<std::pair<std::string, Bytes>> AllValues() {
-    std::vector<std::pair<std::string, Bytes>> out;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return out;
-    for (DWORD i = 0;; ++i) {
-        char name[20000];
-        DWORD length = sizeof name;
-        BYTE data[40000];
-        DWORD size = sizeof data;
-        if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, data, &size) != ERROR_SUCCESS) break;
-        out.emplace_back(name, Bytes(data, data + size));
-    }
-    RegCloseKey(key);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
+std::vector<std::pair<std::string, Bytes>> AllValues() { return regtest::AllValues(HKEY_CURRENT_USER, kSettingsKeyPath); }
 void PutValue(const char* name, DWORD type, const void* data, size_t size) {
     regtest::PutValue(kSettingsKeyPath, name, type, data, size);
 }
-
-void DeleteValue(const char* name) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteValueA(key, name), ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
 void PutBinary(const char* name, const Bytes& bytes) { PutValue(name, REG_BINARY, bytes.data(), bytes.size()); }
-
-// ---- records and files ------------------------------------------------------------
-
-Bytes PatternRecord(size_t size, uint8_t seed) {
-    Bytes b(size);
-    for (size_t i = 0; i < size; ++i) b[i] = static_cast<uint8_t>(seed + i * 11);
-    return b;
-}
 
 // The scratch folder as a Windows path (the file dialogs want drive letters).
 std::string OutDir() {
@@ -84,21 +48,23 @@ std::string OutDir() {
 Bytes ReadWholeFile(const std::string& path) {
     Bytes out;
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    uint8_t chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.insert(out.end(), chunk, chunk + n);
-    std::fclose(f);
+    for (int c; f && (c = std::fgetc(f)) != EOF;) out.push_back(static_cast<uint8_t>(c));
+    if (f) std::fclose(f);
     return out;
 }
 
-
-// Writes a preset file whose header says `version` and `declared` and which carries `record`.
-std::string WriteRawPresetFile(const std::string& name, const Bytes& record, float version, uint32_t declared) {
+// The preset file image of `record`, its header saying `version` and `declared`.
+Bytes PresetImage(const Bytes& record, float version = kProgramVersion, uint32_t declared = 0) {
+    if (!declared) declared = static_cast<uint32_t>(record.size());
     Bytes image(kPresetHeaderSize + record.size());
     WritePresetImage(record.data(), static_cast<uint32_t>(record.size()), image.data(), image.size());
     std::memcpy(image.data() + kPresetVersionOffset, &version, 4);
     std::memcpy(image.data() + kPresetSizeOffset, &declared, 4);
+    return image;
+}
+
+std::string WriteRawPresetFile(const std::string& name, const Bytes& record, float version, uint32_t declared) {
+    const Bytes image = PresetImage(record, version, declared);
     const std::string path = OutDir() + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr) << path;
@@ -113,17 +79,11 @@ std::string WritePresetFileFor(const std::string& name, const Bytes& record) {
     return WriteRawPresetFile(name, record, kProgramVersion, static_cast<uint32_t>(record.size()));
 }
 
-// ---- dialog 101 ------------------------------------------------------------------
-
 HWND WaitForSaveDialog() { return WaitForWindow(kSavePresetDialogCaption); }
-
 HWND NameEdit(HWND dialog) { return GetDlgItem(dialog, kSavePresetNameEditId); }
-
 void TypeName(HWND dialog, const char* name) {
     SendMessageA(NameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
 }
-
-// ---- the list sink ------------------------------------------------------------
 
 struct RecordingSink : PresetListSink {
     std::vector<std::string> names;
@@ -152,9 +112,7 @@ void CountSound() { ++g_sounds; }
 class Presets : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* path = std::getenv("KVS_SCR");
-        scr_ = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
-                    : nullptr;
+        scr_ = LoadShippedScreensaver();
         if (scr_) {
             InstallWin32StringLoader(scr_);
             SetPresetResourceModule(scr_);
@@ -220,7 +178,7 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
     EXPECT_EQ(AllValues(), before) << "activation writes nothing";
 
     // Without a stored default preset the built-in defaults complete it.
-    DeleteValue("Default preset");
+    regtest::DeleteValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Default preset");
     Command again([] { return ActivatePreset(nullptr, "short"); });
     Answer("Preset activated", IDOK);
     EXPECT_EQ(again.Result(), kPresetCommandDone);
@@ -251,44 +209,6 @@ TEST_F(Presets, APresetThatCannotBeReadLeavesTheSettingsAlone) {
     EXPECT_EQ(g_sounds, 0);
 }
 
-// ---- dialog 101 as shipped -----------------------------------------------------------
-
-// Reads a DIALOG (not DIALOGEX) template.
-struct TemplateReader {
-    const uint8_t* p;
-    uint16_t Word() {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        p += 2;
-        return v;
-    }
-    uint32_t Dword() {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        p += 4;
-        return v;
-    }
-    int16_t Short() { return static_cast<int16_t>(Word()); }
-    // A string or an ordinal (0xFFFF followed by the number, returned as "#n").
-    std::string StringOrOrdinal() {
-        uint16_t first = Word();
-        if (first == 0xFFFF) return "#" + std::to_string(Word());
-        std::string out;
-        for (; first; first = Word()) out += static_cast<char>(first);
-        return out;
-    }
-    void AlignDword(const uint8_t* base) {
-        while ((p - base) % 4) ++p;
-    }
-};
-
-struct TemplateItem {
-    uint32_t style;
-    int16_t x, y, cx, cy;
-    uint16_t id;
-    std::string cls, text;
-};
-
 // ---- save as ----------------------------------------------------------------------
 
 TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
@@ -299,13 +219,10 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     const HWND dialog = WaitForSaveDialog();
     ASSERT_NE(dialog, nullptr);
 
-    // The dialog as laid out: label, edit with the focus, default button "Save".
-    EXPECT_EQ(WindowText(GetDlgItem(dialog, kSavePresetLabelId)), "Preset name:");
+    // An empty name field with the focus, holding names up to the longest a value can have.
     const HWND edit = NameEdit(dialog);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(WindowText(edit), "");
-    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDOK)), "Save");
-    EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui));
@@ -352,31 +269,16 @@ TEST_F(Presets, DeleteAsksFirst) {
 
 // ---- export ---------------------------------------------------------------------------
 
-TEST_F(Presets, ExportOfTheDefaultPresetIsA770ByteFile) {
-    const std::string path = OutDir() + "default.kvs";
-    std::remove(path.c_str());
-    EXPECT_EQ(ExportPresetToFile("Default preset", path.c_str()), kPresetCommandDone);
-    const Bytes file = ReadWholeFile(path);
-    ASSERT_EQ(file.size(), 770u);
-    EXPECT_EQ(0, std::memcmp(file.data(), "The Korvan Selwyth Screensaver Preset\0", 38));
-    const uint8_t header[16] = {0x71, 0x3D, 0x0A, 0x3F, 0xCC, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(0, std::memcmp(file.data() + 38, header, sizeof header));
-    EXPECT_EQ(Bytes(file.begin() + 54, file.end()), DefaultSettingsImage());
-
-    // A shorter preset keeps its size.
-    const Bytes six = PatternRecord(600, 1);
-    PutBinary("six", six);
-    EXPECT_EQ(ExportPresetToFile("six", path.c_str()), kPresetCommandDone);
-    const Bytes sixFile = ReadWholeFile(path);
-    ASSERT_EQ(sixFile.size(), 654u);
-    EXPECT_EQ(sixFile[42], 0x58);  // 600
-    EXPECT_EQ(sixFile[43], 0x02);
-    EXPECT_EQ(Bytes(sixFile.begin() + 54, sixFile.end()), six);
+// The file's layout is checked natively (presetfile_test.cpp).
+TEST_F(Presets, ExportWritesTheStoredPresetAsAFileOfItsSize) {
+    PutBinary("six", PatternRecord(600, 1));
+    const std::string path = OutDir() + "exported.kvs";
+    for (const char* name : {"Default preset", "six"}) {
+        std::remove(path.c_str());
+        EXPECT_EQ(ExportPresetToFile(name, path.c_str()), kPresetCommandDone) << name;
+        EXPECT_EQ(ReadWholeFile(path), PresetImage(QueryValue(name).bytes)) << name;
+    }
 }
-
-// The file name field of the system's file dialogs (the combo box of the explorer
-// style, or the plain edit).
-// ---- import ---------------------------------------------------------------------------
 
 TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
     const Bytes record = PatternRecord(716, 21);
@@ -413,72 +315,43 @@ TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
     EXPECT_EQ(AllValues(), before);
 }
 
-TEST_F(Presets, ImportOfAnOlderVersionAsksFirst) {
-    const Bytes record = PatternRecord(716, 2);
-    const std::string path = WriteRawPresetFile("older.kvs", record, 0.5f, 716);
-    const std::string question =
+TEST_F(Presets, ImportOfAnOlderOrShorterFileAsksFirst) {
+    const std::string version =
         "The Korvan Selwyth Screensaver Preset file format version (0.50) and this screensaver version (0.54) are "
         "different.\n\nThe result of using this version of the preset can be unpredictable, do you want to continue "
         "with import?";
-    const auto before = AllValues();
-    const Bytes live = LiveSettings();
-
-    Command refused([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    Answer(question, IDNO);
-    EXPECT_EQ(refused.Result(), kImportFailed);
-    EXPECT_EQ(AllValues(), before);
-    EXPECT_EQ(LiveSettings(), live);
-
-    Command accepted([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    Answer(question, IDYES);
-    const HWND dialog = WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowText(NameEdit(dialog)), "older");
-    Press(dialog, IDOK);
-    EXPECT_EQ(accepted.Result(), kImportSaved);
-    EXPECT_EQ(QueryValue("older").bytes, record);
-}
-
-TEST_F(Presets, ImportOfAShorterRecordKeepsItsSizeAndActivatesCompleted) {
-    const Bytes record = PatternRecord(600, 40);
-    const std::string path = WritePresetFileFor("six hundred.kvs", record);
-    const std::string question =
+    const std::string size =
         "The Korvan Selwyth Screensaver Preset file has different size than expected.\n\nThe result of using this "
         "version of the preset can be unpredictable, do you want to continue with import?";
-
-    Command refused([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    Answer(question, IDNO);
-    EXPECT_EQ(refused.Result(), kImportFailed);
-    EXPECT_FALSE(QueryValue("six hundred").present);
-
-    Command import([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    Answer(question, IDYES);
-    const HWND dialog = WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-    Press(dialog, IDOK);
-    EXPECT_EQ(import.Result(), kImportSaved);
-    EXPECT_EQ(QueryValue("six hundred").bytes, record);
-
-    Command activate([] { return ActivatePreset(nullptr, "six hundred"); });
-    Answer("Preset activated", IDOK);
-    EXPECT_EQ(activate.Result(), kPresetCommandDone);
-    const Bytes defaults = DefaultSettingsImage();
+    const Bytes full = PatternRecord(716, 2), shorter = PatternRecord(600, 40);
+    const struct {
+        std::string path, name;
+        Bytes record;
+        std::vector<std::string> questions;  // in the order asked
+    } cases[] = {
+        {WriteRawPresetFile("older.kvs", full, 0.5f, 716), "older", full, {version}},
+        {WritePresetFileFor("six hundred.kvs", shorter), "six hundred", shorter, {size}},
+        {WriteRawPresetFile("both.kvs", shorter, 0.5f, 600), "both", shorter, {version, size}},
+    };
     const Bytes live = LiveSettings();
-    EXPECT_TRUE(std::equal(record.begin(), record.end(), live.begin()));
-    EXPECT_TRUE(std::equal(defaults.begin() + 600, defaults.end(), live.begin() + 600));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = AllValues();
+        Command refused([&c] { return ImportPresetFile(nullptr, c.path.c_str()); });
+        for (size_t i = 0; i < c.questions.size(); ++i) Answer(c.questions[i], i + 1 < c.questions.size() ? IDYES : IDNO);
+        EXPECT_EQ(refused.Result(), kImportFailed);
+        EXPECT_EQ(AllValues(), before);
 
-    // Both questions, version first.
-    const std::string both = WriteRawPresetFile("both.kvs", record, 0.5f, 600);
-    Command twice([both] { return ImportPresetFile(nullptr, both.c_str()); });
-    {
-        const Box first = WaitForMessageBox();
-        ASSERT_NE(first.window, nullptr);
-        EXPECT_NE(first.text.find("(0.50)"), std::string::npos) << first.text;
-        Press(first.window, IDYES);
+        Command accepted([&c] { return ImportPresetFile(nullptr, c.path.c_str()); });
+        for (const std::string& question : c.questions) Answer(question, IDYES);
+        const HWND dialog = WaitForSaveDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(WindowText(NameEdit(dialog)), c.name);
+        Press(dialog, IDOK);
+        EXPECT_EQ(accepted.Result(), kImportSaved);
+        EXPECT_EQ(QueryValue(c.name.c_str()).bytes, c.record) << "stored with its own size";
     }
-    Answer(question, IDNO);
-    EXPECT_EQ(twice.Result(), kImportFailed);
-    EXPECT_FALSE(QueryValue("both").present);
+    EXPECT_EQ(LiveSettings(), live);
 }
 
 // Files that cannot be used are refused with a message before any question, and

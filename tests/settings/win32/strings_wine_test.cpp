@@ -12,33 +12,19 @@
 #include "settings/fatal.h"
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
+#include "dialog_driver.h"
 
 namespace {
 
-HMODULE LoadShippedScreensaver() {
-    const char* path = std::getenv("KVS_SCR");
-    if (!path) return nullptr;
-    return LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-}
+using dialogtest::LoadShippedScreensaver;
 
 TEST(Win32Strings, LoadStringReadsTheScreensaversTable) {
     HMODULE scr = LoadShippedScreensaver();
     ASSERT_NE(scr, nullptr) << "KVS_SCR=" << (std::getenv("KVS_SCR") ? std::getenv("KVS_SCR") : "(unset)")
                             << " error " << GetLastError();
-    char buffer[256];
-    ASSERT_GT(LoadStringA(scr, 1001, buffer, sizeof buffer), 0);
-    EXPECT_STREQ(buffer, "Invalid option passed.");
-
-    // Every built-in text is the same in the executable (same source of truth), and
-    // no other id has a text: none leaks in from the Czech table.
-    for (uint32_t id = 0; id < 10000; ++id) {
-        const char* builtin = FindBuiltinString(id);
-        char loaded[256] = {};
-        LoadStringA(scr, id, loaded, sizeof loaded);
-        EXPECT_STREQ(loaded, builtin ? builtin : "") << "id " << id;
-    }
-
+    // Every text of the executable, in every language, is checked below.
     InstallWin32StringLoader(scr);
+    EXPECT_STREQ(GetString(1001), "Invalid option passed.");
     const char* question = GetString(9304);
     EXPECT_EQ(std::strlen(question), 224u);
     EXPECT_EQ(GetString(9304), question);
@@ -130,7 +116,8 @@ TEST(Win32Strings, CzechInterfaceLanguageChoosesTheCzechResources) {
     const Dialog101 english = OpenDialog101(scr);
     EXPECT_EQ(english.caption, L"The Korvan Selwyth Screensaver: Save preset");
     {
-        // Any other language falls back to the neutral resources.
+        // Any other language falls back to the neutral resources: every built-in
+        // text and no other (none leaks in from the Czech table).
         ThreadLanguage german(MAKELANGID(LANG_GERMAN, SUBLANG_DEFAULT));
         ExpectTables(scr, false);
     }
@@ -164,19 +151,6 @@ struct FatalChild {
     }
 } g_fatalChild;
 
-struct FoundBox {
-    HWND box = nullptr;
-    std::string text;
-};
-
-BOOL CALLBACK CollectText(HWND child, LPARAM param) {
-    char cls[32] = {}, text[1024] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    if (lstrcmpiA(cls, "Static") == 0 && text[0]) reinterpret_cast<FoundBox*>(param)->text += text;
-    return TRUE;
-}
-
 TEST(Win32Strings, FatalReportShowsItsSiteAndExitsWithTheErrorCode) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
@@ -186,21 +160,16 @@ TEST(Win32Strings, FatalReportShowsItsSiteAndExitsWithTheErrorCode) {
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
 
-    FoundBox found;
-    for (int i = 0; i < 200 && !found.box; ++i) {
-        found.box = FindWindowA("#32770", kProductCaption);
-        if (!found.box) Sleep(50);
-    }
-    ASSERT_NE(found.box, nullptr) << "no message box titled with the product name";
-    EnumChildWindows(found.box, CollectText, reinterpret_cast<LPARAM>(&found));
+    const dialogtest::Box found = dialogtest::WaitForMessageBox();
+    ASSERT_NE(found.window, nullptr) << "no message box titled with the product name";
     EXPECT_NE(found.text.find("Error: 8"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("eval.h"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("84"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("int __tracer::alloc()"), std::string::npos) << found.text;
     EXPECT_NE(found.text.find("Tracer buffer allocation error."), std::string::npos) << found.text;
-    EXPECT_TRUE(GetWindowLongA(found.box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "system-modal boxes stay on top";
+    EXPECT_TRUE(GetWindowLongA(found.window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "system-modal boxes stay on top";
 
-    PostMessageA(found.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(found.window, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
