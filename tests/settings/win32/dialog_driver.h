@@ -15,6 +15,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <utility>
 
 #include "settings/strings.h"
 
@@ -133,5 +134,12 @@ private:
     std::atomic<DWORD> thread_{0};
     std::future<int> future_;
 };
+
+// Runs `body` as a command, answers its message box and returns its result.
+inline int Answered(std::function<int()> body, const std::string& expectedText, int button) {
+    Command command(std::move(body));
+    Answer(expectedText, button);
+    return command.Result();
+}
 
 }  // namespace dialogtest

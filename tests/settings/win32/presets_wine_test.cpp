@@ -63,20 +63,15 @@ Bytes PresetImage(const Bytes& record, float version = kProgramVersion, uint32_t
     return image;
 }
 
-std::string WriteRawPresetFile(const std::string& name, const Bytes& record, float version, uint32_t declared) {
-    const Bytes image = PresetImage(record, version, declared);
+std::string WriteScratchFile(const std::string& name, const Bytes& bytes) {
     const std::string path = OutDir() + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr) << path;
     if (f) {
-        std::fwrite(image.data(), 1, image.size(), f);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
     return path;
-}
-
-std::string WritePresetFileFor(const std::string& name, const Bytes& record) {
-    return WriteRawPresetFile(name, record, kProgramVersion, static_cast<uint32_t>(record.size()));
 }
 
 HWND WaitForSaveDialog() { return WaitForWindow(kSavePresetDialogCaption); }
@@ -168,9 +163,8 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
     const auto before = AllValues();
     settings.columns = 42;
 
-    Command activate([] { return ActivatePreset(nullptr, "short"); });
-    Answer("Preset activated", IDOK);
-    EXPECT_EQ(activate.Result(), kPresetCommandDone);
+    const auto activateShort = [] { return ActivatePreset(nullptr, "short"); };
+    EXPECT_EQ(Answered(activateShort, "Preset activated", IDOK), kPresetCommandDone);
     const Bytes live = LiveSettings();
     EXPECT_TRUE(std::equal(shortPreset.begin(), shortPreset.end(), live.begin()));
     EXPECT_TRUE(std::equal(defaultPreset.begin() + 600, defaultPreset.end(), live.begin() + 600));
@@ -179,9 +173,7 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
 
     // Without a stored default preset the built-in defaults complete it.
     regtest::DeleteValue(HKEY_CURRENT_USER, kSettingsKeyPath, "Default preset");
-    Command again([] { return ActivatePreset(nullptr, "short"); });
-    Answer("Preset activated", IDOK);
-    EXPECT_EQ(again.Result(), kPresetCommandDone);
+    EXPECT_EQ(Answered(activateShort, "Preset activated", IDOK), kPresetCommandDone);
     const Bytes defaults = DefaultSettingsImage();
     EXPECT_TRUE(std::equal(defaults.begin() + 600, defaults.end(), LiveSettings().begin() + 600));
 
@@ -189,9 +181,7 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
     Bytes zeroSpeed = DefaultSettingsImage();
     std::memset(zeroSpeed.data(), 0, 4);
     PutBinary("still", zeroSpeed);
-    Command still([] { return ActivatePreset(nullptr, "still"); });
-    Answer("Preset activated", IDOK);
-    EXPECT_EQ(still.Result(), kPresetCommandDone);
+    EXPECT_EQ(Answered([] { return ActivatePreset(nullptr, "still"); }, "Preset activated", IDOK), kPresetCommandDone);
     EXPECT_EQ(LiveSettings(), zeroSpeed);
 }
 
@@ -244,24 +234,20 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
 TEST_F(Presets, DeleteAsksFirst) {
     PutBinary("victim", Bytes(716, 4));
     RecordingSink sink;
-    Command keep([&sink] { return DeletePreset(nullptr, "victim", &sink); });
-    Answer("Preset 'victim' is about to be removed.", IDCANCEL);
-    EXPECT_EQ(keep.Result(), kPresetCommandCancelled);
+    const auto remove = [&sink] { return DeletePreset(nullptr, "victim", &sink); };
+    EXPECT_EQ(Answered(remove, "Preset 'victim' is about to be removed.", IDCANCEL), kPresetCommandCancelled);
     EXPECT_TRUE(QueryValue("victim").present);
     EXPECT_EQ(sink.finishes, 0);
-
-    Command remove([&sink] { return DeletePreset(nullptr, "victim", &sink); });
-    Answer("Preset 'victim' is about to be removed.", IDOK);
-    EXPECT_EQ(remove.Result(), kPresetCommandDone);
+    EXPECT_EQ(Answered(remove, "Preset 'victim' is about to be removed.", IDOK), kPresetCommandDone);
     EXPECT_FALSE(QueryValue("victim").present);
     EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset"}));
 
     // A name of the longest length is shown whole.
     const std::string longest(2047, 'n');
     PutBinary(longest.c_str(), Bytes(716, 4));
-    Command removeLong([&longest] { return DeletePreset(nullptr, longest.c_str(), nullptr); });
-    Answer("Preset '" + longest + "' is about to be removed.", IDOK);
-    EXPECT_EQ(removeLong.Result(), kPresetCommandDone);
+    EXPECT_EQ(Answered([&longest] { return DeletePreset(nullptr, longest.c_str(), nullptr); },
+                       "Preset '" + longest + "' is about to be removed.", IDOK),
+              kPresetCommandDone);
     EXPECT_FALSE(QueryValue(longest.c_str()).present);
 
     EXPECT_EQ(DeletePreset(nullptr, "", &sink), kPresetCommandNoSelection);
@@ -282,7 +268,7 @@ TEST_F(Presets, ExportWritesTheStoredPresetAsAFileOfItsSize) {
 
 TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
     const Bytes record = PatternRecord(716, 21);
-    const std::string path = WritePresetFileFor("my look.kvs", record);
+    const std::string path = WriteScratchFile("my look.kvs", PresetImage(record));
     settings.columns = 55;
     const Bytes live = LiveSettings();
 
@@ -296,21 +282,12 @@ TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
     EXPECT_EQ(QueryValue("my look").bytes, record);
     EXPECT_EQ(LiveSettings(), live) << "an import never changes the live settings";
 
-    // Unquoted, renamed in the dialog.
-    Command renamed([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    const HWND second = WaitForSaveDialog();
-    ASSERT_NE(second, nullptr);
-    TypeName(second, "renamed");
-    Press(second, IDOK);
-    EXPECT_EQ(renamed.Result(), kImportSaved);
-    EXPECT_EQ(QueryValue("renamed").bytes, record);
-
-    // Cancelled in the dialog: result 2, nothing stored.
+    // Cancelled in the dialog (unquoted): result 2, nothing stored.
     const auto before = AllValues();
     Command cancelled([path] { return ImportPresetFile(nullptr, path.c_str()); });
-    const HWND third = WaitForSaveDialog();
-    ASSERT_NE(third, nullptr);
-    Press(third, IDCANCEL);
+    const HWND second = WaitForSaveDialog();
+    ASSERT_NE(second, nullptr);
+    Press(second, IDCANCEL);
     EXPECT_EQ(cancelled.Result(), kImportCancelled);
     EXPECT_EQ(AllValues(), before);
 }
@@ -329,9 +306,9 @@ TEST_F(Presets, ImportOfAnOlderOrShorterFileAsksFirst) {
         Bytes record;
         std::vector<std::string> questions;  // in the order asked
     } cases[] = {
-        {WriteRawPresetFile("older.kvs", full, 0.5f, 716), "older", full, {version}},
-        {WritePresetFileFor("six hundred.kvs", shorter), "six hundred", shorter, {size}},
-        {WriteRawPresetFile("both.kvs", shorter, 0.5f, 600), "both", shorter, {version, size}},
+        {WriteScratchFile("older.kvs", PresetImage(full, 0.5f)), "older", full, {version}},
+        {WriteScratchFile("six hundred.kvs", PresetImage(shorter)), "six hundred", shorter, {size}},
+        {WriteScratchFile("both.kvs", PresetImage(shorter, 0.5f)), "both", shorter, {version, size}},
     };
     const Bytes live = LiveSettings();
     for (const auto& c : cases) {
@@ -361,33 +338,21 @@ TEST_F(Presets, UnusableFilesAreRefused) {
     const std::string invalid =
         "The file you are trying to import is not in valid The Korvan Selwyth Screensaver Preset file.";
     const Bytes record = DefaultSettingsImage();
-    const std::string magicPath = WritePresetFileFor("bad magic.kvs", record);
-    {
-        std::FILE* f = std::fopen(magicPath.c_str(), "r+b");
-        ASSERT_NE(f, nullptr);
-        std::fputc('X', f);
-        std::fclose(f);
-    }
+    Bytes badMagic = PresetImage(record);
+    badMagic[0] = 'X';
+    const std::string magicPath = WriteScratchFile("bad magic.kvs", badMagic);
     const Bytes shortRecord(record.begin(), record.begin() + 500);
-    const std::string cut = WriteRawPresetFile("cut.kvs", shortRecord, 0.5f, 716);
-    const std::string huge = WriteRawPresetFile("huge.kvs", record, kProgramVersion, 40000);
-    const std::string headerOnly = WriteRawPresetFile("header.kvs", {}, kProgramVersion, 716);
+    const std::string cut = WriteScratchFile("cut.kvs", PresetImage(shortRecord, 0.5f, 716));
+    const std::string huge = WriteScratchFile("huge.kvs", PresetImage(record, kProgramVersion, 40000));
+    const std::string headerOnly = WriteScratchFile("header.kvs", PresetImage({}, kProgramVersion, 716));
     const auto before = AllValues();
     const Bytes live = LiveSettings();
 
-    for (const std::string& path : {magicPath, cut, huge, headerOnly}) {
-        SCOPED_TRACE(path);
-        Command import([path] { return ImportPresetFile(nullptr, path.c_str()); });
-        Answer(invalid, IDOK);
-        EXPECT_EQ(import.Result(), kImportFailed);
-    }
-
-    Command missing([] { return ImportPresetFile(nullptr, (OutDir() + "not there.kvs").c_str()); });
-    Answer("Specified file cannot be open. Import cannot proceed.", IDOK);
-    EXPECT_EQ(missing.Result(), kImportFailed);
-    Command nothing([] { return ImportPresetFile(nullptr, "\"\""); });
-    Answer("Specified file cannot be open. Import cannot proceed.", IDOK);
-    EXPECT_EQ(nothing.Result(), kImportFailed);
+    for (const std::string& path : {magicPath, cut, huge, headerOnly})
+        EXPECT_EQ(Answered([path] { return ImportPresetFile(nullptr, path.c_str()); }, invalid, IDOK), kImportFailed) << path;
+    const std::string cannotOpen = "Specified file cannot be open. Import cannot proceed.";
+    for (const std::string& path : {OutDir() + "not there.kvs", std::string("\"\"")})
+        EXPECT_EQ(Answered([path] { return ImportPresetFile(nullptr, path.c_str()); }, cannotOpen, IDOK), kImportFailed) << path;
 
     EXPECT_EQ(AllValues(), before);
     EXPECT_EQ(LiveSettings(), live);
