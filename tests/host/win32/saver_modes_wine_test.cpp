@@ -8,7 +8,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "host/win32/saver_harness.h"
@@ -27,9 +27,7 @@ constexpr DWORD kExitTimeoutMs = 15000;
 
 std::string ReadFileText(const std::string& path) {
   std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // Waits while the saver keeps running; false when it ended before.
@@ -85,7 +83,7 @@ class SaverModes : public ::testing::Test {
   LocalOptionsRecord local_;
 };
 
-TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnEscape) {
+TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnAnOrdinaryKey) {
   local_.showCounters = 1;
   settings_.jumpInStart = 1;  // the first frame already shows a full screen of rain
   Store();
@@ -136,21 +134,20 @@ TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnEscape) {
   const Image below = Crop(screen, 5, 45, 395, 20);
   EXPECT_GT(Measure(strip).whiteShare, 2 * Measure(below).whiteShare);
 
-  // The display log gained this start's lines.
-  const std::string logText = ReadFileText(log);
-  std::ostringstream expected;
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  expected << "display 0: 0 0 " << w << " " << h << "\n - before: 2000000000 2000000000 -2000000000 -2000000000\n"
-           << " - after: 0 0 " << w << " " << h << "\n";
-  EXPECT_EQ(logText, expected.str());
+  // The display log (its format is checked natively) gained this start's display.
+  EXPECT_EQ(ReadFileText(log).find("display 0: 0 0 " + std::to_string(w0) + " " +
+                                   std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "\n"),
+            0u);
 
-  // The Spacebar starts an effect at most; it never ends the saver.
+  // The Spacebar and deja vu's key (enabled with its key by default) start an
+  // effect at most; an ordinary key ends the saver.
   PressKey(VK_SPACE);
   EXPECT_TRUE(StaysRunning(saver, 1500)) << "the Spacebar ended the saver";
-
-  PressKey(VK_ESCAPE);
+  PressKey('D');
+  EXPECT_TRUE(StaysRunning(saver, 1200)) << "the deja vu key ended the saver";
+  PressKey('Q');
   DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "Escape did not end the saver";
+  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "Q did not end the saver";
   EXPECT_EQ(code, 0u);
   std::string exitLine;
   ASSERT_TRUE(saver.WaitForTrace("exit ", 1000, &exitLine));
@@ -188,20 +185,6 @@ TEST_F(SaverModes, MouseMovesAreToleratedUntilABurstAfterTheGracePeriod) {
   }
   DWORD code = 1;
   ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "a burst of moves did not end the saver";
-  EXPECT_EQ(code, 0u);
-}
-
-TEST_F(SaverModes, AnOrdinaryKeyEndsTheSaverButAnEffectKeyDoesNot) {
-  Store();
-  SaverProcess saver;
-  ASSERT_TRUE(saver.Start("/s", {}, "letter.log"));
-  ASSERT_TRUE(saver.WaitForTrace("first_frame", kStartTimeoutMs)) << saver.Trace();
-  ASSERT_NE(FindTopWindow(kSaverClass, kSaverClass, 5000), nullptr);
-  PressKey('D');  // deja vu's key (enabled with its key by default) is consumed
-  EXPECT_TRUE(StaysRunning(saver, 1200)) << "the deja vu key ended the saver";
-  PressKey('Q');
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "Q did not end the saver";
   EXPECT_EQ(code, 0u);
 }
 

@@ -183,18 +183,14 @@ TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
     } cases[] = {
         {"0.99\nhttp://a.example/new\r\nhttp://b.example/\r\n",
          Newer("0.99", "http://a.example/new\r\nhttp://b.example/\r\n"), IDYES, "http://a.example/new"},
-        {"1.00 https://one.example/kvs.zip", Newer("1.00", "https://one.example/kvs.zip"), IDYES,
-         "https://one.example/kvs.zip"},
         {"0.99\nhttp://a.example/new\n", Newer("0.99", "http://a.example/new\n"), IDNO, nullptr},
         {"2.00\nC:\\Windows\\notepad.exe\n", Newer("2.00", "C:\\Windows\\notepad.exe\n"), IDYES, nullptr},
         {"0.54\nhttp://a.example/old\n", "You have the newest version. The latest published version is 0.54.", IDOK,
          nullptr},
+        // Unreadable files (the reader's cases are checked natively).
         {"", kServerProblem, IDOK, nullptr},
         {std::string(70000, '7'), kServerProblem, IDOK, nullptr},
         {binary, kServerProblem, IDOK, nullptr},
-        {"nan\nhttp://a.example/\n", kServerProblem, IDOK, nullptr},
-        {"1e308\nhttp://a.example/\n", kServerProblem, IDOK, nullptr},
-        {"-1\n", kServerProblem, IDOK, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 20));
