@@ -132,15 +132,10 @@ TEST(FramePacing, CounterRate) {
 }
 
 TEST(MediaPlayerTitle, AnyCaseAnywhereInTheTitle) {
-  EXPECT_TRUE(TitleHasMediaPlayer("Media Player"));
-  EXPECT_TRUE(TitleHasMediaPlayer("Windows Media Player"));
-  EXPECT_TRUE(TitleHasMediaPlayer("song.mp3 - MEDIA player classic"));
-  EXPECT_TRUE(TitleHasMediaPlayer("xmedia playerx"));
-  EXPECT_FALSE(TitleHasMediaPlayer("Player"));
-  EXPECT_FALSE(TitleHasMediaPlayer("Media  Player"));
-  EXPECT_FALSE(TitleHasMediaPlayer("Media Playe"));
-  EXPECT_FALSE(TitleHasMediaPlayer(""));
-  EXPECT_FALSE(TitleHasMediaPlayer(nullptr));
+  for (const char* title : {"Media Player", "Windows Media Player", "song.mp3 - MEDIA player classic", "xmedia playerx"})
+    EXPECT_TRUE(TitleHasMediaPlayer(title)) << title;
+  for (const char* title : {"Player", "Media  Player", "Media Playe", "", static_cast<const char*>(nullptr)})
+    EXPECT_FALSE(TitleHasMediaPlayer(title)) << (title ? title : "null");
 }
 
 }  // namespace
