@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,10 +31,9 @@ using namespace regtest;
 
 RegValue QueryValue(const char* name) { return regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, name); }
 std::vector<std::pair<std::string, Bytes>> AllValues() { return regtest::AllValues(HKEY_CURRENT_USER, kSettingsKeyPath); }
-void PutValue(const char* name, DWORD type, const void* data, size_t size) {
-    regtest::PutValue(kSettingsKeyPath, name, type, data, size);
+void PutValue(const char* name, const Bytes& bytes, DWORD type = REG_BINARY) {
+    regtest::PutValue(kSettingsKeyPath, name, type, bytes.data(), bytes.size());
 }
-void PutBinary(const char* name, const Bytes& bytes) { PutValue(name, REG_BINARY, bytes.data(), bytes.size()); }
 
 // The scratch folder as a Windows path (the file dialogs want drive letters).
 std::string OutDir() {
@@ -46,11 +47,8 @@ std::string OutDir() {
 }
 
 Bytes ReadWholeFile(const std::string& path) {
-    Bytes out;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    for (int c; f && (c = std::fgetc(f)) != EOF;) out.push_back(static_cast<uint8_t>(c));
-    if (f) std::fclose(f);
-    return out;
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 // The preset file image of `record`, its header saying `version` and `declared`.
@@ -65,35 +63,19 @@ Bytes PresetImage(const Bytes& record, float version = kProgramVersion, uint32_t
 
 std::string WriteScratchFile(const std::string& name, const Bytes& bytes) {
     const std::string path = OutDir() + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr) << path;
-    if (f) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
 
 HWND WaitForSaveDialog() { return WaitForWindow(kSavePresetDialogCaption); }
 HWND NameEdit(HWND dialog) { return GetDlgItem(dialog, kSavePresetNameEditId); }
-void TypeName(HWND dialog, const char* name) {
-    SendMessageA(NameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
-}
 
 struct RecordingSink : PresetListSink {
     std::vector<std::string> names;
-    int clears = 0;
-    int finishes = 0;
-    int finishedCount = -1;
-    void Clear() override {
-        ++clears;
-        names.clear();
-    }
+    int clears = 0, finishes = 0, finishedCount = -1;
+    void Clear() override { ++clears, names.clear(); }
     void Append(const char* name) override { names.push_back(name); }
-    void Finish(int count) override {
-        ++finishes;
-        finishedCount = count;
-    }
+    void Finish(int count) override { ++finishes, finishedCount = count; }
     std::vector<std::string> Sorted() const {
         std::vector<std::string> s = names;
         std::sort(s.begin(), s.end());
@@ -128,15 +110,13 @@ protected:
 };
 HMODULE Presets::scr_ = nullptr;
 
-// ---- list -----------------------------------------------------------------------
-
 TEST_F(Presets, TheListHoldsEveryNamedValue) {
     // A name longer than any the program can make comes first; it must not end the list.
     const std::string overlong(2100, 'L');
-    PutBinary(overlong.c_str(), Bytes(4, 1));
-    PutBinary("b", Bytes(716, 2));
-    PutBinary("a/b", Bytes(10, 3));
-    PutValue("text", REG_SZ, "x", 2);
+    PutValue(overlong.c_str(), Bytes(4, 1));
+    PutValue("b", Bytes(716, 2));
+    PutValue("a/b", Bytes(10, 3));
+    PutValue("text", Bytes{'x', 0}, REG_SZ);
     RecordingSink sink;
     sink.names.push_back("stale");
     EXPECT_EQ(RefreshPresetList(sink), 4);
@@ -151,15 +131,13 @@ TEST_F(Presets, TheListHoldsEveryNamedValue) {
     EXPECT_EQ(sink.finishedCount, 0);
 }
 
-// ---- activate -------------------------------------------------------------------
-
 TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
     Bytes defaultPreset = DefaultSettingsImage();
     defaultPreset[700] = 0x77;  // tail bytes that can only come from the stored default preset
     defaultPreset[715] = 0x01;
-    PutBinary("Default preset", defaultPreset);
+    PutValue("Default preset", defaultPreset);
     const Bytes shortPreset = PatternRecord(600, 5);
-    PutBinary("short", shortPreset);
+    PutValue("short", shortPreset);
     const auto before = AllValues();
     settings.columns = 42;
 
@@ -180,7 +158,7 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
     // The validity rule does not apply to presets.
     Bytes zeroSpeed = DefaultSettingsImage();
     std::memset(zeroSpeed.data(), 0, 4);
-    PutBinary("still", zeroSpeed);
+    PutValue("still", zeroSpeed);
     EXPECT_EQ(Answered([] { return ActivatePreset(nullptr, "still"); }, "Preset activated", IDOK), kPresetCommandDone);
     EXPECT_EQ(LiveSettings(), zeroSpeed);
 }
@@ -188,8 +166,8 @@ TEST_F(Presets, ActivationCompletesAShortPresetFromTheDefaultPreset) {
 TEST_F(Presets, APresetThatCannotBeReadLeavesTheSettingsAlone) {
     settings.columns = 42;
     const Bytes live = LiveSettings();
-    PutBinary("too long", Bytes(717, 9));
-    PutValue("text", REG_SZ, "abc", 4);
+    PutValue("too long", Bytes(717, 9));
+    PutValue("text", Bytes{'a', 'b', 'c', 0}, REG_SZ);
     for (const char* name : {"missing", "too long", "text"}) {
         Command activate([name] { return ActivatePreset(nullptr, name); });
         EXPECT_EQ(activate.Result(3000), kPresetCommandNotReadable) << name;
@@ -198,8 +176,6 @@ TEST_F(Presets, APresetThatCannotBeReadLeavesTheSettingsAlone) {
     EXPECT_EQ(ActivatePreset(nullptr, ""), kPresetCommandNoSelection);
     EXPECT_EQ(g_sounds, 0);
 }
-
-// ---- save as ----------------------------------------------------------------------
 
 TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     settings.columns = 99;
@@ -219,7 +195,7 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     EXPECT_EQ(gui.hwndFocus, edit);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 2047);
 
-    TypeName(dialog, "my look");
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("my look"));
     Press(dialog, IDOK);
     EXPECT_EQ(save.Result(), kImportSaved);
     const RegValue stored = QueryValue("my look");
@@ -229,10 +205,8 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     EXPECT_EQ(g_sounds, 1);
 }
 
-// ---- delete -------------------------------------------------------------------------
-
 TEST_F(Presets, DeleteAsksFirst) {
-    PutBinary("victim", Bytes(716, 4));
+    PutValue("victim", Bytes(716, 4));
     RecordingSink sink;
     const auto remove = [&sink] { return DeletePreset(nullptr, "victim", &sink); };
     EXPECT_EQ(Answered(remove, "Preset 'victim' is about to be removed.", IDCANCEL), kPresetCommandCancelled);
@@ -244,7 +218,7 @@ TEST_F(Presets, DeleteAsksFirst) {
 
     // A name of the longest length is shown whole.
     const std::string longest(2047, 'n');
-    PutBinary(longest.c_str(), Bytes(716, 4));
+    PutValue(longest.c_str(), Bytes(716, 4));
     EXPECT_EQ(Answered([&longest] { return DeletePreset(nullptr, longest.c_str(), nullptr); },
                        "Preset '" + longest + "' is about to be removed.", IDOK),
               kPresetCommandDone);
@@ -253,11 +227,9 @@ TEST_F(Presets, DeleteAsksFirst) {
     EXPECT_EQ(DeletePreset(nullptr, "", &sink), kPresetCommandNoSelection);
 }
 
-// ---- export ---------------------------------------------------------------------------
-
 // The file's layout is checked natively (presetfile_test.cpp).
 TEST_F(Presets, ExportWritesTheStoredPresetAsAFileOfItsSize) {
-    PutBinary("six", PatternRecord(600, 1));
+    PutValue("six", PatternRecord(600, 1));
     const std::string path = OutDir() + "exported.kvs";
     for (const char* name : {"Default preset", "six"}) {
         std::remove(path.c_str());
