@@ -62,9 +62,7 @@ void RunSaverToEscape(const std::string& label) {
   CloseHandle(process);
   EXPECT_LT(memory.PagefileUsage, kMemoryBound) << label;
   PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitMs, &code)) << label << ": Escape did not end the saver";
-  EXPECT_EQ(code, 0u) << label;
+  EXPECT_EQ(saver.ExitCode(kExitMs), 0) << label << ": Escape did not end the saver";
 }
 
 TEST(HostileRecords, TheSaverRunsOrFallsBackToTheDefaults) {
@@ -115,9 +113,7 @@ TEST(HostileRecords, PresetFilesImportActivateAndRun) {
     HWND dialog = FindTopWindow("#32770", kSavePresetDialogCaption, kFirstFrameMs);
     ASSERT_NE(dialog, nullptr) << name << ": no naming dialog";
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    DWORD code = 1;
-    ASSERT_TRUE(import.WaitForExit(kExitMs, &code)) << name;
-    EXPECT_EQ(code, 0u) << name;
+    ASSERT_EQ(import.ExitCode(kExitMs), 0) << name;
     EXPECT_TRUE(StoredAs(name.c_str(), record)) << name;
 
     // Activated in the settings window's place, then kept as the current

@@ -1,6 +1,5 @@
 #include "host/win32/saver_harness.h"
 
-#include "settings/win32/registry_helpers.h"
 #include "settings/win32/storage.h"
 
 #include <cstdio>
@@ -41,20 +40,6 @@ std::string OutputDir() {
   return dir;
 }
 
-SettingsRecord DefaultSettings() {
-  SettingsRecord s;
-  std::memset(&s, 0, sizeof s);
-  FillDefaultSettings(s);
-  return s;
-}
-
-LocalOptionsRecord DefaultLocalOptions() {
-  LocalOptionsRecord l;
-  std::memset(&l, 0, sizeof l);
-  FillDefaultLocalOptions(l);
-  return l;
-}
-
 void StoreRecords(const SettingsRecord& settings, const LocalOptionsRecord& local) {
   regtest::PutValue(kSettingsKeyPath, "", REG_BINARY, &settings, sizeof settings);
   regtest::PutValue(kLocalOptionsKeyPath, "", REG_BINARY, &local, sizeof local);
@@ -88,9 +73,7 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
 
 std::string SaverProcess::Trace() const {
   std::ifstream file(tracePath_);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool SaverProcess::WaitForTrace(const std::string& prefix, DWORD timeoutMs, std::string* found) const {

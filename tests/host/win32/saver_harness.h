@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/win32/registry_helpers.h"
 
 namespace saver_test {
 
@@ -22,8 +23,8 @@ std::string RunnableSaverPath();
 // trailing backslash; the current directory when unset.
 std::string OutputDir();
 
-SettingsRecord DefaultSettings();
-LocalOptionsRecord DefaultLocalOptions();
+using regtest::DefaultLocalOptions;
+using regtest::DefaultSettings;
 // Writes the records the saver loads at start-up (the default values of the
 // settings key and its Global subkey; settings/win32/registry_helpers.h reads them).
 void StoreRecords(const SettingsRecord& settings, const LocalOptionsRecord& local);
@@ -48,6 +49,11 @@ class SaverProcess {
   bool Running() const;
   // Waits for the process to end; its exit code.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+  // The exit code once it ends within `timeoutMs`; -1 while it still runs.
+  int64_t ExitCode(DWORD timeoutMs) {
+    DWORD code = 0;
+    return WaitForExit(timeoutMs, &code) ? code : -1;
+  }
   // Ends it by force (end of a failed test).
   void Kill();
   DWORD processId() const { return info_.dwProcessId; }

@@ -146,9 +146,7 @@ TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnAnOrdinaryKey) {
   PressKey('D');
   EXPECT_TRUE(StaysRunning(saver, 1200)) << "the deja vu key ended the saver";
   PressKey('Q');
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "Q did not end the saver";
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 0) << "Q did not end the saver";
   std::string exitLine;
   ASSERT_TRUE(saver.WaitForTrace("exit ", 1000, &exitLine));
   EXPECT_NE(exitLine.find("gl_errors=0"), std::string::npos) << exitLine;
@@ -183,9 +181,7 @@ TEST_F(SaverModes, MouseMovesAreToleratedUntilABurstAfterTheGracePeriod) {
     MoveMouseBy(i % 2 ? 9 : -9, 0);
     Sleep(120);
   }
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "a burst of moves did not end the saver";
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 0) << "a burst of moves did not end the saver";
 }
 
 TEST_F(SaverModes, AMediaPlayerWindowKeepsTheSaverFromStarting) {
@@ -195,11 +191,9 @@ TEST_F(SaverModes, AMediaPlayerWindowKeepsTheSaverFromStarting) {
   ASSERT_NE(player, nullptr);
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/s", {}, "media.log"));
-  DWORD code = 1;
-  const bool ended = saver.WaitForExit(kExitTimeoutMs, &code);
+  const int64_t code = saver.ExitCode(kExitTimeoutMs);
   DestroyWindow(player);
-  ASSERT_TRUE(ended) << "the saver started over a media player";
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(code, 0) << "the saver started over a media player";
   EXPECT_NE(saver.Trace().find("media_player_found"), std::string::npos) << saver.Trace();
   EXPECT_EQ(saver.Trace().find("first_frame"), std::string::npos);
 }
@@ -209,9 +203,7 @@ void ExpectInvalidOptionMessage(const char* arguments) {
   SaverProcess saver;
   ASSERT_TRUE(saver.Start(arguments, {}, "invalid.log"));
   dialogtest::Answer("Invalid option passed.", IDOK);
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 0);
 }
 
 TEST_F(SaverModes, AnInvalidSwitchShowsTheMessageAndExitsWithZero) {
@@ -264,21 +256,17 @@ TEST_F(SaverModes, PreviewDrawsInsideTheHostWindowAndEndsWithIt) {
   EXPECT_LT(outside.litShare, 0.01);
 
   DestroyWindow(host);
-  DWORD code = 1;
-  const DWORD waitStart = GetTickCount();
-  bool ended = false;
-  while (!(ended = saver.WaitForExit(0, &code)) && GetTickCount() - waitStart < kExitTimeoutMs) PumpMessagesFor(100);
-  ASSERT_TRUE(ended) << "the preview outlived its host";
-  EXPECT_EQ(code, 0u);
+  int64_t code = -1;
+  for (const DWORD waitStart = GetTickCount(); code < 0 && GetTickCount() - waitStart < kExitTimeoutMs;)
+    PumpMessagesFor(100), code = saver.ExitCode(0);
+  EXPECT_EQ(code, 0) << "the preview outlived its host";
 }
 
 TEST_F(SaverModes, PreviewWithoutAHostEndsQuietly) {
   Store();
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/p", {}, "nohost.log"));
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 0);
 }
 
 TEST_F(SaverModes, ConfigurationWindowStoresBothRecordsWhenClosed) {
@@ -312,9 +300,7 @@ TEST_F(SaverModes, ConfigurationWindowStoresBothRecordsWhenClosed) {
   PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   PostMessageA(close, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   PostMessageA(close, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code)) << "the close button did not close the window";
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(saver.ExitCode(kExitTimeoutMs), 0) << "the close button did not close the window";
 
   EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes, regtest::ImageOf(&settings_, sizeof settings_));
   EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, "").bytes, regtest::ImageOf(&local_, sizeof local_));
@@ -325,9 +311,7 @@ TEST_F(SaverModes, ImportOfAMissingFileReportsItAndExitsWithOne) {
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/i \"" + OutputDir() + "no such preset.kvs\"", {}, "import-missing.log"));
   dialogtest::Answer("Specified file cannot be open. Import cannot proceed.", IDOK);
-  DWORD code = 0;
-  ASSERT_TRUE(saver.WaitForExit(kExitTimeoutMs, &code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 1);
 }
 
 }  // namespace

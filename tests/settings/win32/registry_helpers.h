@@ -112,17 +112,27 @@ inline Bytes ImageOf(const void* record, size_t size) {
     return Bytes(p, p + size);
 }
 
-inline Bytes DefaultSettingsImage() {
+inline SettingsRecord DefaultSettings() {
     SettingsRecord s;
     std::memset(&s, 0, sizeof s);
     FillDefaultSettings(s);
+    return s;
+}
+
+inline LocalOptionsRecord DefaultLocalOptions() {
+    LocalOptionsRecord l;
+    std::memset(&l, 0, sizeof l);
+    FillDefaultLocalOptions(l);
+    return l;
+}
+
+inline Bytes DefaultSettingsImage() {
+    const SettingsRecord s = DefaultSettings();
     return ImageOf(&s, sizeof s);
 }
 
 inline Bytes DefaultLocalImage() {
-    LocalOptionsRecord l;
-    std::memset(&l, 0, sizeof l);
-    FillDefaultLocalOptions(l);
+    const LocalOptionsRecord l = DefaultLocalOptions();
     return ImageOf(&l, sizeof l);
 }
 
