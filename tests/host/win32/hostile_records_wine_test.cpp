@@ -110,7 +110,7 @@ TEST(HostileRecords, PresetFilesImportActivateAndRun) {
 
     SaverProcess import;
     ASSERT_TRUE(import.Start("/i \"" + path + "\"", {}, "hostile-import.log"));
-    HWND dialog = FindTopWindow("#32770", kSavePresetDialogCaption, kFirstFrameMs);
+    HWND dialog = dialogtest::WaitForWindow(kSavePresetDialogCaption, kFirstFrameMs);
     ASSERT_NE(dialog, nullptr) << name << ": no naming dialog";
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     ASSERT_EQ(import.ExitCode(kExitMs), 0) << name;

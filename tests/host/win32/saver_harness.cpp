@@ -133,16 +133,6 @@ bool LastTracedPicture(const std::string& trace, TracedPicture* picture) {
   return found;
 }
 
-HWND FindTopWindow(const char* className, const char* title, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    HWND window = FindWindowA(className, title);
-    if (window && IsWindowVisible(window)) return window;
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(50);
-  }
-}
-
 void PressKey(WORD virtualKey) {
   INPUT inputs[2];
   std::memset(inputs, 0, sizeof inputs);

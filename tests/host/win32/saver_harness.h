@@ -72,9 +72,6 @@ struct TracedPicture {
 // The last "picture" line of a trace; false when there is none.
 bool LastTracedPicture(const std::string& trace, TracedPicture* picture);
 
-// The first visible top-level window of `className` (and `title` when given).
-HWND FindTopWindow(const char* className, const char* title = nullptr, DWORD timeoutMs = 0);
-
 // Input as the hardware would deliver it.
 void PressKey(WORD virtualKey);
 void MoveMouseBy(int dx, int dy);

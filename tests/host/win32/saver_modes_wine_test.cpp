@@ -94,7 +94,7 @@ TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnAnOrdinaryKey) {
   ASSERT_TRUE(saver.Start("/s", {}, "fullscreen.log"));
   ASSERT_TRUE(saver.WaitForTrace("first_frame", kStartTimeoutMs)) << saver.Trace();
 
-  HWND window = FindTopWindow(kSaverClass, kSaverClass, 5000);
+  HWND window = dialogtest::WaitForWindow(kSaverClass, 5000, kSaverClass);
   ASSERT_NE(window, nullptr);
   RECT area;
   GetWindowRect(window, &area);
@@ -159,7 +159,7 @@ TEST_F(SaverModes, MouseMovesAreToleratedUntilABurstAfterTheGracePeriod) {
   const DWORD started = GetTickCount();
   ASSERT_TRUE(saver.Start("/s", {}, "mouse.log"));
   ASSERT_TRUE(saver.WaitForTrace("first_frame", kStartTimeoutMs)) << saver.Trace();
-  ASSERT_NE(FindTopWindow(kSaverClass, kSaverClass, 5000), nullptr);
+  ASSERT_NE(dialogtest::WaitForWindow(kSaverClass, 5000, kSaverClass), nullptr);
 
   // Moves in the first three seconds are not counted, however many.
   if (GetTickCount() - started < 2400) {
@@ -275,7 +275,7 @@ TEST_F(SaverModes, ConfigurationWindowStoresBothRecordsWhenClosed) {
   Store();
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/c", {}, "configure.log"));
-  HWND window = FindTopWindow(kSetupClass, kSetupClass, kStartTimeoutMs);
+  HWND window = dialogtest::WaitForWindow(kSetupClass, kStartTimeoutMs, kSetupClass);
   ASSERT_NE(window, nullptr);
 
   RECT area;

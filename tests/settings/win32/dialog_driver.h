@@ -27,9 +27,10 @@ inline HMODULE LoadShippedScreensaver() {
     return path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : nullptr;
 }
 
-inline HWND WaitForWindow(const char* title, int milliseconds = 10000) {
+// The first visible top-level window of `title` (and class, a dialog's by default).
+inline HWND WaitForWindow(const char* title, int milliseconds = 10000, const char* windowClass = "#32770") {
     for (int waited = 0; waited < milliseconds; waited += 20) {
-        HWND window = FindWindowA("#32770", title);
+        HWND window = FindWindowA(windowClass, title);
         if (window && IsWindowVisible(window)) return window;
         Sleep(20);
     }
