@@ -249,6 +249,33 @@ Image CaptureScreen(int x, int y, int w, int h) {
   return Crop(screen, x, y, w, h);
 }
 
+Image CaptureScreenDevice(int x, int y, int w, int h) {
+  Image screen;
+  screen.width = GetSystemMetrics(SM_CXSCREEN);
+  screen.height = GetSystemMetrics(SM_CYSCREEN);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, screen.width, -screen.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC device = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(device);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(device, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (section && bits) {
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, screen.width, screen.height, device, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint8_t* first = static_cast<const uint8_t*>(bits);
+    screen.pixels.assign(first, first + static_cast<size_t>(screen.width) * screen.height * 4);
+    SelectObject(memory, previous);
+  }
+  if (section) DeleteObject(section);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, device);
+  if (screen.pixels.empty()) return Image();
+  if (w <= 0) w = screen.width - x;
+  if (h <= 0) h = screen.height - y;
+  return Crop(screen, x, y, w, h);
+}
+
 Image Crop(const Image& image, int x, int y, int w, int h) {
   Image out;
   if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > image.width || y + h > image.height) return out;

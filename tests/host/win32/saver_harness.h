@@ -88,6 +88,11 @@ struct Image {
 
 // The screen's rectangle (x, y, w, h); the whole screen by default.
 Image CaptureScreen(int x = 0, int y = 0, int w = 0, int h = 0);
+// The same through the system's screen device context: what Windows itself
+// composes. Under Wine without a window manager some pop-up windows (tooltips)
+// sit below others on the X display although Windows has them on top; this
+// capture shows them where Windows has them (GDI windows only, no GL).
+Image CaptureScreenDevice(int x = 0, int y = 0, int w = 0, int h = 0);
 Image Crop(const Image& image, int x, int y, int w, int h);
 // Writes the picture as <output folder>/<name>.bmp (the runner turns it into PNG).
 bool SaveImage(const Image& image, const std::string& name);

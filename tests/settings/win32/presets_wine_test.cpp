@@ -84,16 +84,12 @@ struct RecordingSink : PresetListSink {
 };
 
 int g_sounds = 0;
-void CountSound() { ++g_sounds; }
+void CountSound(int) { ++g_sounds; }
 
 class Presets : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        scr_ = LoadShippedScreensaver();
-        if (scr_) {
-            InstallWin32StringLoader(scr_);
-            SetPresetResourceModule(scr_);
-        }
+        scr_ = regtest::UseShippedResources();
         SetInterfaceSoundHook(CountSound);
     }
     void SetUp() override {

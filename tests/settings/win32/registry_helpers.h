@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/win32/platform_strings.h"
+#include "settings/win32/presets.h"
 
 namespace regtest {
 
@@ -134,6 +137,19 @@ inline Bytes DefaultSettingsImage() {
 inline Bytes DefaultLocalImage() {
     const LocalOptionsRecord l = DefaultLocalOptions();
     return ImageOf(&l, sizeof l);
+}
+
+// The shipped screensaver (KVS_SCR) as the resource module of the test program:
+// its strings and its dialogs. Null when KVS_SCR is not set or cannot be loaded.
+inline HMODULE UseShippedResources() {
+    const char* path = std::getenv("KVS_SCR");
+    HMODULE module =
+        path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : nullptr;
+    if (module) {
+        InstallWin32StringLoader(module);
+        SetPresetResourceModule(module);
+    }
+    return module;
 }
 
 inline Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }
