@@ -1,7 +1,7 @@
 // The built screensaver in each of its modes, run as its own process on a
 // virtual display: full screen with input and counters, the media-player test,
-// an invalid switch, the preview inside a host window, configuration and a
-// failed import (hostile_records_wine_test.cpp imports with /i).
+// an invalid switch, the preview inside a host window and a failed import
+// (hostile_records_wine_test.cpp imports with /i; the settings window's test runs /c).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,15 +13,12 @@
 
 #include "host/win32/saver_harness.h"
 #include "settings/win32/dialog_driver.h"
-#include "settings/win32/registry_helpers.h"
-#include "settings/win32/storage.h"
 
 using namespace saver_test;
 
 namespace {
 
 constexpr char kSaverClass[] = "The Korvan Selwyth Screensaver";
-constexpr char kSetupClass[] = "The Korvan Selwyth - Setup";
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 15000;
 
@@ -267,43 +264,6 @@ TEST_F(SaverModes, PreviewWithoutAHostEndsQuietly) {
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/p", {}, "nohost.log"));
   EXPECT_EQ(saver.ExitCode(kExitTimeoutMs), 0);
-}
-
-TEST_F(SaverModes, ConfigurationWindowStoresBothRecordsWhenClosed) {
-  settings_.columns = 77;
-  local_.volume = 99;
-  Store();
-  SaverProcess saver;
-  ASSERT_TRUE(saver.Start("/c", {}, "configure.log"));
-  HWND window = dialogtest::WaitForWindow(kSetupClass, kStartTimeoutMs, kSetupClass);
-  ASSERT_NE(window, nullptr);
-
-  RECT area;
-  GetWindowRect(window, &area);
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  EXPECT_EQ(GetWindowRgn(window, region), COMPLEXREGION) << "the window is not rounded";
-  EXPECT_FALSE(PtInRegion(region, 0, 0));
-  EXPECT_TRUE(PtInRegion(region, 250, 270));
-  DeleteObject(region);
-
-  Sleep(1000);
-  const Image frame = CaptureScreen(area.left, area.top, 500, 539);
-  SaveImage(frame, "configuration-frame");
-  EXPECT_GT(Measure(Crop(frame, 20, 5, 440, 30)).litShare, 0.2) << "no top banner";
-  EXPECT_GT(Measure(Crop(frame, 20, 505, 440, 30)).litShare, 0.2) << "no bottom banner";
-
-  // The records written at start-up are removed; closing must write them again.
-  regtest::DeleteValue(HKEY_CURRENT_USER, kSettingsKeyPath, "");
-  regtest::DeleteValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, "");
-  HWND close = FindWindowExA(window, nullptr, "BitmapButtonClass", nullptr);
-  ASSERT_NE(close, nullptr);
-  PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  PostMessageA(close, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageA(close, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  ASSERT_EQ(saver.ExitCode(kExitTimeoutMs), 0) << "the close button did not close the window";
-
-  EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes, regtest::ImageOf(&settings_, sizeof settings_));
-  EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, "").bytes, regtest::ImageOf(&local_, sizeof local_));
 }
 
 TEST_F(SaverModes, ImportOfAMissingFileReportsItAndExitsWithOne) {

@@ -538,13 +538,22 @@ TEST_F(SettingsWindow, ThousandsOfPresetsAndLongNamesScrollAndSelect) {
 // The built program: every page and every effect group, with a hint showing.
 TEST(SettingsScreenshots, EveryPageAndGroupWithAHint) {
     ASSERT_FALSE(saver_test::RunnableSaverPath().empty());
-    saver_test::StoreRecords(saver_test::DefaultSettings(), saver_test::DefaultLocalOptions());
+    SettingsRecord stored = saver_test::DefaultSettings();
+    LocalOptionsRecord storedLocal = saver_test::DefaultLocalOptions();
+    stored.columns = 77;
+    storedLocal.volume = 99;
+    saver_test::StoreRecords(stored, storedLocal);
     saver_test::SaverProcess saver;
     ASSERT_TRUE(saver.Start("/c", {}, "settings.log"));
     HWND window = dialogtest::WaitForWindow(kSettingsClassName, 30000, kSettingsClassName);
     ASSERT_NE(window, nullptr);
     RECT r;
     GetWindowRect(window, &r);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(window, region), COMPLEXREGION) << "the window is not rounded";
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_TRUE(PtInRegion(region, 250, 270));
+    DeleteObject(region);
     auto row = [&](int index) { return GetDlgItem(window, ControlIdOf(index)); };
     auto click = [&](HWND control) {
         PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -609,10 +618,14 @@ TEST(SettingsScreenshots, EveryPageAndGroupWithAHint) {
             for (int wait = 0; wait < 60 && tip && IsWindowVisible(tip); ++wait) Sleep(50);
         }
     }
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    DWORD code = 1;
-    EXPECT_TRUE(saver.WaitForExit(15000, &code));
-    EXPECT_EQ(code, 0u);
+    // The records written at start-up are removed: the close button writes them again.
+    regtest::DeleteValue(HKEY_CURRENT_USER, kSettingsKeyPath, "");
+    regtest::DeleteValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, "");
+    click(row(FindControlByHint(8821)));
+    EXPECT_EQ(saver.ExitCode(15000), 0) << "the close button did not close the window";
+    EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes, regtest::ImageOf(&stored, sizeof stored));
+    EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kLocalOptionsKeyPath, "").bytes,
+              regtest::ImageOf(&storedLocal, sizeof storedLocal));
 }
 
 }  // namespace
