@@ -59,8 +59,6 @@ TEST_F(Extensions, TheTestIsAPlainSubstringTest) {
 TEST_F(Extensions, EntryPointsAreResolvedOnlyForPresentExtensions) {
   LoadExtensionsFromString(registry_, "GL_ARB_vertex_buffer_object");
   ASSERT_EQ(g_asked.size(), 11u);
-  EXPECT_EQ(g_asked.front(), "glBindBufferARB");
-  EXPECT_EQ(g_asked.back(), "glGetBufferPointervARB");
   EXPECT_EQ(GetEntryPoint(registry_, "glBindBufferARB"), Marker);
   // A name that resolves to nothing keeps the stub.
   EXPECT_EQ(GetEntryPoint(registry_, "glBufferDataARB"), UnavailableExtensionStub);
