@@ -5,6 +5,9 @@
 //   KVS_TEST_HOLD_FRAMES=<n> after n frames keep showing the same code grids
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
+//   KVS_TEST_EFFECT=<name>@<n> start the effect <name> (dejavu, movement, still,
+//                            trace, smallbursts, drops) before frame n, or as soon
+//                            after as no other effect or incoming text runs
 //   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
 //                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
@@ -20,6 +23,8 @@ struct DiagnosticsOptions {
     int32_t frameMs;
     int32_t holdAfterFrames;  // 0: never hold
     bool directLayers;
+    int32_t effectSlot;   // -1: none
+    int32_t effectFrame;
     char soundCapturePath[512];  // empty: no capture
 };
 
@@ -27,6 +32,9 @@ extern DiagnosticsOptions diagnostics;
 
 // Reads the environment once, at start-up.
 void ReadDiagnosticsOptions();
+// Parses "<name>@<frame>" into the effect fields; false (fields untouched) when
+// the text is not of that form.
+bool ParseEffectTrigger(const char* text, DiagnosticsOptions& options);
 
 bool TraceEnabled();
 // Appends one formatted line (a newline is added) to the trace file.

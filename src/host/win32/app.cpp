@@ -2,59 +2,26 @@
 
 #include <commctrl.h>
 
-#include "effects/effects.h"
+#include "effects/modules.h"
 #include "host/cmdline.h"
 #include "host/diagnostics.h"
 #include "host/display_layout.h"
 #include "host/saver_input.h"
 #include "host/win32/displays.h"
 #include "host/win32/saver_window.h"
+#include "net/win32/online.h"
 #include "render/win32/bitmap_win32.h"
 #include "render/win32/glcontext.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
+#include "settings/win32/presets.h"
 #include "settings/win32/storage.h"
 #include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
-#include "net/win32/online.h"
 #include "ui/win32/about_page.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/settings_window.h"
-
-// Effect modules and the preset import join here as they become available.
-#if __has_include("effects/dejavu.h")
-#include "effects/dejavu.h"
-#define KVS_HAVE_DEJAVU 1
-#endif
-#if __has_include("effects/bursts.h")
-#include "effects/bursts.h"
-#define KVS_HAVE_BURSTS 1
-#endif
-#if __has_include("effects/smallb.h")
-#include "effects/smallb.h"
-#define KVS_HAVE_SMALLB 1
-#endif
-#if __has_include("effects/drops.h")
-#include "effects/drops.h"
-#define KVS_HAVE_DROPS 1
-#endif
-#if __has_include("effects/lightning.h")
-#include "effects/lightning.h"
-#define KVS_HAVE_LIGHTNING 1
-#endif
-#if __has_include("effects/crash.h")
-#include "effects/crash.h"
-#define KVS_HAVE_CRASH 1
-#endif
-#if __has_include("effects/superman.h")
-#include "effects/superman.h"
-#define KVS_HAVE_SUPERMAN 1
-#endif
-#if __has_include("settings/win32/presets.h")
-#include "settings/win32/presets.h"
-#define KVS_HAVE_PRESETS 1
-#endif
 
 uint32_t startTick = 0;
 HINSTANCE appInstance = nullptr;
@@ -91,34 +58,9 @@ void PlayNumberedUiSound(int sound) {
         PlayUiSound1();
 }
 
-void InitEffects() {
-    ResetEffectModules();
-#ifdef KVS_HAVE_DEJAVU
-    InitDejaVuModule();
-#endif
-#ifdef KVS_HAVE_BURSTS
-    InitBurstsModule();
-#endif
-#ifdef KVS_HAVE_SMALLB
-    InitSmallBurstsModule();
-#endif
-#ifdef KVS_HAVE_DROPS
-    InitDropsModule();
-#endif
-#ifdef KVS_HAVE_LIGHTNING
-    InitLightningModule();
-#endif
-#ifdef KVS_HAVE_CRASH
-    InitCrashModule();
-#endif
-#ifdef KVS_HAVE_SUPERMAN
-    InitSupermanModule();
-#endif
-}
-
 void InitSimulationAndEffects() {
     InitEvaluator();
-    InitEffects();
+    InitEffectModules();
     ResetSaverInput();
 }
 
@@ -273,12 +215,7 @@ int RunConfigureMode(const CommandLine& line) {
 }
 
 int RunImportMode(const CommandLine& line) {
-    int result = 0;
-#ifdef KVS_HAVE_PRESETS
-    result = ImportPresetFile(nullptr, line.importPath);
-#else
-    (void)line;
-#endif
+    const int result = ImportPresetFile(nullptr, line.importPath);
     DestroyDisplayModeList(displayModes);
     return result == 0 ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "host/win32/saver_harness.h"
 
+#include <gtest/gtest.h>
+
 #include "settings/win32/storage.h"
 
 #include <cstdio>
@@ -14,7 +16,7 @@ namespace saver_test {
 namespace {
 
 const char* const kDiagnosticVariables[] = {"KVS_TRACE", "KVS_TEST_SEED", "KVS_TEST_FRAME_MS", "KVS_TEST_HOLD_FRAMES",
-                                            "KVS_TEST_DIRECT_LAYERS", "KVS_SOUND_WAV"};
+                                            "KVS_TEST_DIRECT_LAYERS", "KVS_TEST_EFFECT", "KVS_SOUND_WAV"};
 
 std::string EnvOr(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -366,6 +368,52 @@ double DifferingShare(const Image& a, const Image& b, int tolerance) {
     }
   }
   return static_cast<double>(differing) / count;
+}
+
+HeldShot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& environment) {
+  HeldShot shot;
+  SettingsRecord settings = DefaultSettings();
+  LocalOptionsRecord local = DefaultLocalOptions();
+  local.fadeOut = 0;
+  if (change) change(settings, local);
+  StoreRecords(settings, local);
+
+  SaverProcess saver;
+  if (!saver.Start("/s", environment, name + ".log")) {
+    ADD_FAILURE() << name << ": the saver did not start";
+    return shot;
+  }
+  if (!saver.WaitForTrace("hold steady", 60000)) {
+    ADD_FAILURE() << name << ": no steady picture\n" << saver.Trace();
+    return shot;
+  }
+  // The held picture is the one that stays the same from one capture to the next.
+  Image previous = CaptureScreen();
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Sleep(300);
+    shot.image = CaptureScreen();
+    if (Measure(shot.image).litShare > 0.01 && DifferingShare(shot.image, previous, 0) == 0.0) break;
+    if (GetTickCount() - start > 20000) {
+      ADD_FAILURE() << name << ": the picture did not settle";
+      break;
+    }
+    previous = shot.image;
+  }
+  SaveImage(shot.image, name);
+  PressKey(VK_ESCAPE);
+  DWORD code = 1;
+  if (!saver.WaitForExit(15000, &code)) {
+    PostMessageA(FindWindowA("The Korvan Selwyth Screensaver", nullptr), WM_CLOSE, 0, 0);
+    saver.WaitForExit(5000, &code);
+  }
+  shot.trace = saver.Trace();
+  EXPECT_EQ(code, 0u) << name;
+  EXPECT_NE(shot.trace.find("init gl_error=0x0"), std::string::npos) << name << "\n" << shot.trace;
+  EXPECT_NE(shot.trace.find("gl_errors=0"), std::string::npos) << name << "\n" << shot.trace;
+  shot.stats = Measure(shot.image);
+  shot.ok = shot.image.width > 0;
+  return shot;
 }
 
 }  // namespace saver_test

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,5 +109,18 @@ PictureStats Measure(const Image& image);
 double MeanDifference(const Image& a, const Image& b);
 // Share of pixels that differ by more than `tolerance` in any channel.
 double DifferingShare(const Image& a, const Image& b, int tolerance);
+
+// One held picture: the saver runs with the option records changed by `change`
+// (fade-out off) and `environment` (which holds the frame at some frame,
+// KVS_TEST_HOLD_FRAMES), and the settled picture is captured and saved as
+// <name>; the saver is ended with Escape and must report no GL error.
+struct HeldShot {
+  bool ok = false;
+  Image image;
+  PictureStats stats;
+  std::string trace;
+};
+using OptionChange = std::function<void(SettingsRecord&, LocalOptionsRecord&)>;
+HeldShot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& environment);
 
 }  // namespace saver_test
