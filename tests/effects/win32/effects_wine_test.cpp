@@ -1,9 +1,9 @@
 // The effects in the running saver. A held picture of the rain before an
 // effect and one while it runs (same seed, same frames) differ the way each
 // effect looks: deja vu bars are horizontal bands, bursts stay local, a still
-// burst dims the frozen display (each effect's cells are checked exactly in
-// effect_looks_test.cpp). Keys start their effects and each runs to its end.
-// The pictures are kept as outputs.
+// burst dims the frozen display, a drop lights one column from the top. Keys
+// start their effects and the Spacebar only enabled ones. The pictures are
+// kept as outputs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -115,17 +115,39 @@ TEST_F(EffectPictures, DejaVuBarsAreHorizontalBands) {
 TEST_F(EffectPictures, BurstsStayLocalAndAStillBurstDimsTheFrozenDisplay) {
   // 5000 units in, the ring of a movement burst spans 32 x 20 cells around the centre.
   const HeldShot movement = EffectShot("movement", 5);
+  // 3000 units in, the first small burst spans 12 x 8 cells around its point.
+  const HeldShot small = EffectShot("smallbursts", 3);
   // 6000 units in, a still burst holds its first frame at a fifth.
   const HeldShot still = EffectShot("still", 6);
-  ASSERT_TRUE(movement.ok && still.ok);
+  ASSERT_TRUE(movement.ok && small.ok && still.ok);
 
   const CellDifference m = Against(movement);
   EXPECT_GT(Concentration(m, 36, 24), 0.8);
   EXPECT_GT(m.at(kColumns / 2 + 12, kRows / 2) + m.at(kColumns / 2 - 12, kRows / 2), 8.0) << "the ring";
   EXPECT_GT(movement.stats.meanRed + movement.stats.meanBlue, before_->stats.meanRed + before_->stats.meanBlue);
 
+  EXPECT_GT(Concentration(Against(small), 16, 12), 0.7);
+
   const double lit = before_->stats.meanRed + before_->stats.meanGreen + before_->stats.meanBlue;
   EXPECT_LT(still.stats.meanRed + still.stats.meanGreen + still.stats.meanBlue, 0.4 * lit);
+}
+
+TEST_F(EffectPictures, ADropLightsOneColumnFromTheTop) {
+  const HeldShot shot = EffectShot("drops", 2);  // a tick after its start the light has run down
+  ASSERT_TRUE(shot.ok);
+  const CellDifference d = Against(shot);
+  EXPECT_GT(Concentration(d, 4, kRows), 0.7);  // glow quads reach into the neighbours
+  // Its characters brighten over their first tick, the top ones first.
+  int column = 0;
+  double best = 0;
+  for (int x = 0; x < kColumns; ++x) {
+    double sum = 0;
+    for (int y = 0; y < kRows; ++y) sum += d.at(x, y);
+    if (sum > best) best = sum, column = x;
+  }
+  double top = 0, bottom = 0;
+  for (int y = 0; y < kRows; ++y) (y < kRows / 2 ? top : bottom) += d.at(column, y);
+  EXPECT_GT(top, 1.5 * bottom);
 }
 
 int Count(const std::string& text, const std::string& part) {
@@ -158,14 +180,14 @@ std::string PressEffectKeys(const SettingsRecord& s, const LocalOptionsRecord& l
     for (size_t j = 0; j <= i; ++j) times += keys[j].second == keys[i].second;
     EXPECT_TRUE(WaitForCount(saver, "effect end name=" + keys[i].second, times, 60000)) << keys[i].second;
   }
-  EXPECT_TRUE(saver.Running()) << "effect keys do not end the saver";
+  EXPECT_TRUE(saver.Running()) << "effect keys and the Spacebar do not end the saver";
   PressKey(VK_ESCAPE);
   DWORD code = 1;
   EXPECT_TRUE(saver.WaitForExit(15000, &code));
   return saver.Trace();
 }
 
-TEST(EffectKeys, KeysStartTheirEffectsAndEachRunsToItsEnd) {
+TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
   SettingsRecord s = DefaultSettings();
   LocalOptionsRecord l = DefaultLocalOptions();
@@ -177,6 +199,13 @@ TEST(EffectKeys, KeysStartTheirEffectsAndEachRunsToItsEnd) {
   const std::string keys = PressEffectKeys(s, l, "keys", {{'D', "dejavu"}, {'E', "movement"}, {'R', "still"},
                                                            {'T', "trace"}, {'S', "smallbursts"}, {'G', "drops"}});
   EXPECT_EQ(6, Count(keys, "effect start name="));
+
+  // Only drops enabled: every Spacebar press starts drops.
+  s.dejaVuEnabled = s.burstsEnabled = s.smallBurstsEnabled = s.lightningsEnabled = s.crashEnabled = 0;
+  s.supermanEnabled = 0;
+  const std::string spaces = PressEffectKeys(s, l, "spacebar", {{VK_SPACE, "drops"}, {VK_SPACE, "drops"}});
+  EXPECT_EQ(2, Count(spaces, "effect start name=drops"));
+  EXPECT_EQ(2, Count(spaces, "effect start name="));
 }
 
 }  // namespace

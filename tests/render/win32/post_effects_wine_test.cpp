@@ -20,8 +20,10 @@ const Environment kHeldRain = {
     {"KVS_TEST_SEED", "11"}, {"KVS_TEST_FRAME_MS", "200"}, {"KVS_TEST_HOLD_FRAMES", "12"}};
 
 // One held picture of the saver with the options changed by `change`.
-Shot TakeHeldShot(const std::string& name, const OptionChange& change) {
-  return saver_test::TakeHeldShot("post-" + name, change, kHeldRain);
+Shot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& extra = {}) {
+  Environment environment = kHeldRain;
+  environment.insert(environment.end(), extra.begin(), extra.end());
+  return saver_test::TakeHeldShot("post-" + name, change, environment);
 }
 
 class PostEffects : public ::testing::Test {
@@ -46,13 +48,18 @@ class PostEffects : public ::testing::Test {
 };
 Shot* PostEffects::baseline_ = nullptr;
 
-// Halo, vertical blur, character size, camera zoom and drawing layer by layer are
-// measured exactly in render_gl_test.cpp and geometry_test.cpp; here the options
-// reach the renderer of the running saver.
-TEST_F(PostEffects, TheSameSeedGivesTheSamePicture) {
+// Halo, vertical blur, character size and camera zoom are measured exactly in
+// render_gl_test.cpp and geometry_test.cpp; here the options reach the renderer of
+// the running saver.
+TEST_F(PostEffects, TheSameSeedGivesTheSamePictureAndLayerOrderDoesNotMatter) {
   const Shot again = TakeHeldShot("baseline-again", nullptr);
   ASSERT_TRUE(again.ok);
   EXPECT_LT(DifferingShare(again.image, baseImage(), 2), 0.0005);
+  // Every layer drawn on its own, in push order: the same picture.
+  const Shot direct = TakeHeldShot("direct-layers", nullptr, {{"KVS_TEST_DIRECT_LAYERS", "1"}});
+  ASSERT_TRUE(direct.ok);
+  EXPECT_NE(direct.trace.find("direct=1"), std::string::npos);
+  EXPECT_LT(DifferingShare(direct.image, baseImage(), 4), 0.0005);
 }
 
 TEST_F(PostEffects, VerticalBlurStretchesTheCharactersUpright) {
