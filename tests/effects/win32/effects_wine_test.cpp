@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "host/win32/saver_harness.h"
+#include "settings/win32/registry_helpers.h"
+#include "settings/win32/storage.h"
 
 using namespace saver_test;
 
@@ -292,8 +294,8 @@ TEST(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
   s.dejaVuSpeed = 2345;  // values the crash overrides while it runs
   s.dropsNumber = 3;
   StoreRecords(s, l);
-  std::vector<uint8_t> stored, after;
-  ASSERT_TRUE(ReadValue(kSettingsKey, "", &stored));
+  const regtest::RegValue stored = regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "");
+  ASSERT_TRUE(stored.present);
   SaverProcess saver;
   ASSERT_TRUE(saver.Start("/s", {{"KVS_TEST_SEED", "5"}, {"KVS_TEST_FRAME_MS", "50"}}, "crash-escape.log"));
   ASSERT_TRUE(saver.WaitForTrace("first_frame", 60000));
@@ -305,8 +307,7 @@ TEST(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
   ASSERT_TRUE(saver.WaitForExit(15000, &code));
   EXPECT_EQ(0u, code);
   EXPECT_EQ(0, Count(saver.Trace(), "effect end name=crash")) << "ended during the crash";
-  ASSERT_TRUE(ReadValue(kSettingsKey, "", &after));
-  EXPECT_EQ(stored, after);
+  EXPECT_EQ(stored.bytes, regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes);
 }
 
 }  // namespace
