@@ -1,7 +1,9 @@
 // The renderer: set-up of the GL state, the texture tables, the motion blur ring
 // and the quads of every display (InitRenderer), and the composition of a frame
 // from the code grids with halo, vertical blur, motion blur and the camera zoom
-// (RenderFrame). Needs a current GL context; no Windows headers.
+// (RenderFrame). Needs a current GL context; no Windows headers. The units:
+// render.cpp (set-up, grid passes, frame), glyph_textures.cpp (texture tables),
+// motion_blur.cpp (the ring of remembered frames), text.cpp (bitmap text).
 #pragma once
 
 #include <cstdarg>

@@ -1,0 +1,21 @@
+// What the renderer's units share beyond render.h: `render` (set-up and frame
+// composition), `glyph_textures` (the texture tables), `motion_blur` (the ring
+// of remembered frames) and `text` (bitmap text and the counter line). All of
+// it needs the window's GL context current.
+#pragma once
+
+#include <cstdint>
+
+// Steps 6 to 9 of the set-up: every texture table from the pictures.
+void BuildTextureTables(bool lowTextures);
+
+// The ring of remembered frames for the clamped motion blur depth (none for
+// 0); a buffer that cannot be allocated is fatal.
+void CreateMotionBlurTextures();
+// The small render of the grids, its capture into the ring, and the weighted
+// composition of the ring over the cleared window.
+void ComposeMotionBlur(int32_t n);
+
+// The camera zoom's projection over a w x h window while the incoming text
+// sets one (the zoom is clamped to 1 and stored back).
+void ApplyCameraZoom(int32_t w, int32_t h);
