@@ -7,6 +7,7 @@
 #include "render/render.h"
 #include "render/renderer_parts.h"
 #include "render/textures.h"
+#include "render/visible_extent.h"
 #include "settings/memory.h"
 #include "settings/settings.h"
 
@@ -56,21 +57,34 @@ void BuildGlyphTable(aBitmap& work, uint32_t* table, int family, bool lowTexture
 
 void SetRendererBitmapLoader(RendererBitmapLoader loader) { g_loader = loader; }
 
+namespace {
+
+// Nearest, nearest mipmap, bilinear, trilinear: magnification, minification,
+// and how many mipmap levels the minification reads.
+struct FilterChoice {
+    GLint magnification, minification;
+    TextureFilterKind kind;
+};
+const FilterChoice kFilters[4] = {
+    {GL_NEAREST, GL_NEAREST, kFilterOneLevel},
+    {GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST, kFilterNearestMip},
+    {GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST, kFilterNearestMip},
+    {GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, kFilterLinearMip},
+};
+
+bool Anisotropic() {
+    return localOptions.anisotropic && HasExtension(renderer.extensions, kExtTextureFilterAnisotropic);
+}
+
+}  // namespace
+
 void ApplyTextureFilter() {
-    // Nearest, nearest mipmap, bilinear, trilinear: magnification and minification.
-    static const GLint kFilters[4][2] = {
-        {GL_NEAREST, GL_NEAREST},
-        {GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
-        {GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
-        {GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
-    };
     const int32_t filter = localOptions.textureFilter;
     if (filter >= 0 && filter < 4) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter][0]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter][1]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter].magnification);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter].minification);
     }
-    if (localOptions.anisotropic && HasExtension(renderer.extensions, kExtTextureFilterAnisotropic))
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);
+    if (Anisotropic()) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);
 }
 
 uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
@@ -92,6 +106,12 @@ uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     } else {
         gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     }
+    // GL's own minification (other filter values) blends two levels.
+    // Anisotropic filtering reaches along the quad: its quads stay whole.
+    const int32_t filter = localOptions.textureFilter;
+    if (!Anisotropic())
+        RecordTextureExtent(name, static_cast<const uint8_t*>(pixels), w, h,
+                            filter >= 0 && filter < 4 ? kFilters[filter].kind : kFilterLinearMip, false);
     return name;
 }
 
@@ -115,11 +135,13 @@ uint32_t CreatePaddedTexture(const aBitmap& bitmap, int32_t border) {
         std::memcpy(canvas + static_cast<size_t>(y) * cw * 4, bitmap.pixels + static_cast<size_t>(y) * width * 4,
                     static_cast<size_t>(copyW) * 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, cw, ch, border, GL_RGBA, GL_UNSIGNED_BYTE, canvas);
+    if (border == 0) RecordTextureExtent(name, canvas, cw, ch, kFilterOneLevel, true);
     FreeMemory(canvas);
     return name;
 }
 
 void BuildTextureTables(bool lowTextures) {
+    ClearTextureExtents();
     aBitmap work;
     TextureTables& t = textureTables;
     BuildGlyphTable(work, t.glyph, kFamilyGlyph, lowTextures);

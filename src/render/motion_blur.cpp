@@ -56,7 +56,7 @@ void ComposeMotionBlur(int32_t n) {
     glOrtho(0.0, w, h, 0.0, 1.0, -1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    ApplyCameraZoom(w, h);
+    SetGridPassView(ApplyCameraZoom(w, h), size, size, &renderer.smallFragments);
     DrawCodeGrids();
 
     glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[renderer.motionBlurRing]);
@@ -68,7 +68,8 @@ void ComposeMotionBlur(int32_t n) {
     const float hd = static_cast<float>(desktopRect.bottom - desktopRect.top);
     const bool radial = settings.radialBlur != 0;
     const float diffuse = settings.radialDiffuse;
-    for (int32_t k = 0; k < n; ++k) {
+    // The oldest frame's weight is 0 (for n > 1): its quad would add nothing.
+    for (int32_t k = n > 1 ? 1 : 0; k < n; ++k) {
         const float c = MotionBlurWeight(k, n);
         const float d = radial ? RadialBlurInset(k, n, diffuse) : 0.0f;
         glColor3f(c, c, c);
@@ -84,6 +85,11 @@ void ComposeMotionBlur(int32_t n) {
         glTexCoord2f(d, d);
         glVertex2f(0.0f, hd);
         glEnd();
+        if (renderer.measure) {
+            const float cw = wd < static_cast<float>(w) ? wd : static_cast<float>(w);
+            const float ch = hd < static_cast<float>(h) ? hd : static_cast<float>(h);
+            if (cw > 0.0f && ch > 0.0f) renderer.composeFragments += static_cast<uint64_t>(cw * ch);
+        }
     }
     renderer.motionBlurRing += 1;
     if (renderer.motionBlurRing >= n) renderer.motionBlurRing = 0;

@@ -7,6 +7,7 @@
 #include "render/gl_api.h"
 #include "render/layer_batch.h"
 #include "render/renderer_parts.h"
+#include "render/visible_extent.h"
 #include "render/textures.h"
 #include "settings/settings.h"
 #include "sim/buffer.h"
@@ -18,6 +19,13 @@ namespace {
 
 // Quads of the grid pass in progress.
 LayerBatch g_batch;
+// What the grid pass in progress shows, and where its fragments are counted.
+struct GridPassView {
+    float left, top, right, bottom;  // window coordinates in view
+    float scaleX, scaleY;            // viewport pixels per window unit
+};
+GridPassView g_view{0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f};
+uint64_t* g_fragments = &renderer.gridFragments;
 
 uint64_t NowMicros() {
     using namespace std::chrono;
@@ -67,19 +75,33 @@ void SetUpQuadArrays() {
 
 }  // namespace
 
-void ApplyCameraZoom(int32_t w, int32_t h) {
+OrthoBounds ApplyCameraZoom(int32_t w, int32_t h) {
+    const OrthoBounds whole{0.0, static_cast<double>(w), static_cast<double>(h), 0.0};
     float zoom = incomingText.cameraZoom;
-    if (!(zoom > 0.0f)) return;
+    if (!(zoom > 0.0f)) return whole;
     const OrthoBounds b = CameraZoomBounds(w, h, &zoom);
     incomingText.cameraZoom = zoom;
     // A zoom of 1 leaves no area to show; the whole window stays in view
     // rather than an invalid projection.
-    if (!(b.left < b.right && b.top < b.bottom)) return;
+    if (!(b.left < b.right && b.top < b.bottom)) return whole;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(b.left, b.right, b.bottom, b.top, 1.0, -1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    return b;
+}
+
+void SetGridPassView(const OrthoBounds& view, int32_t viewportWidth, int32_t viewportHeight, uint64_t* counter) {
+    const double w = view.right - view.left;
+    const double h = view.bottom - view.top;
+    g_view.left = static_cast<float>(view.left);
+    g_view.top = static_cast<float>(view.top);
+    g_view.right = static_cast<float>(view.right);
+    g_view.bottom = static_cast<float>(view.bottom);
+    g_view.scaleX = w > 0.0 && viewportWidth > 0 ? static_cast<float>(viewportWidth / w) : 1.0f;
+    g_view.scaleY = h > 0.0 && viewportHeight > 0 ? static_cast<float>(viewportHeight / h) : 1.0f;
+    g_fragments = counter;
 }
 
 void SetRenderWindowSize(int32_t width, int32_t height) {
@@ -157,14 +179,27 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
 
 namespace {
 
+// Window pixels a quad covers (its cell at x, y) inside the pass's view.
+void CountFragments(const LayerQuad& q, float x, float y) {
+    if (!renderer.measure) return;
+    const float l = q.left + x > g_view.left ? q.left + x : g_view.left;
+    const float r = q.right + x < g_view.right ? q.right + x : g_view.right;
+    const float t = q.top + y > g_view.top ? q.top + y : g_view.top;
+    const float b = q.bottom + y < g_view.bottom ? q.bottom + y : g_view.bottom;
+    if (r > l && b > t)
+        *g_fragments += static_cast<uint64_t>(static_cast<double>(r - l) * g_view.scaleX * (b - t) * g_view.scaleY + 0.5);
+}
+
 // Draws one quad at once, exactly as a layer is specified to be drawn.
 struct DirectSink {
+    static constexpr bool kSkipsBlack = false;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
         glLoadIdentity();
         glTranslatef(x, y, 0.0f);
         glBindTexture(GL_TEXTURE_2D, texture);
         glColor3f(r, g, b);
         DrawQuad(set, display);
+        CountFragments(QuadOf(renderer.quads, set, display), x, y);
     }
 };
 
@@ -186,7 +221,7 @@ void RestoreQuadPointers() {
 // Submits the collected quads, one draw per texture, and empties the batch.
 void FlushBatch() {
     if (g_batch.count == 0) return;
-    const uint32_t buckets = ArrangeLayerBatch(g_batch, renderer.quads);
+    const uint32_t buckets = ArrangeLayerBatch(g_batch);
     glLoadIdentity();
     glVertexPointer(2, GL_FLOAT, 0, g_batch.positions);
     glTexCoordPointer(2, GL_FLOAT, 0, g_batch.texCoords);
@@ -202,9 +237,16 @@ void FlushBatch() {
     ResetLayerBatch(g_batch);
 }
 
+// Collects the part of each quad that can change the picture: black layers
+// add nothing, and a quad is cut to the texels of its texture that can show.
 struct BatchSink {
+    static constexpr bool kSkipsBlack = true;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
-        const LayerDraw draw{texture, static_cast<uint32_t>(QuadFirstVertex(set, display)), x, y, r, g, b};
+        LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r, g, b};
+        if (const TextureExtent* extent = renderer.wholeQuads ? nullptr : FindTextureExtent(texture)) {
+            if (!TrimLayerQuad(*extent, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad)) return;
+        }
+        CountFragments(draw.quad, x, y);
         if (AddLayerDraw(g_batch, draw)) return;
         FlushBatch();
         AddLayerDraw(g_batch, draw);
@@ -220,8 +262,10 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     const float x =
         static_cast<float>(column) * d.cellWidth + static_cast<float>(displayRects[i].left - desktopRect.left);
     const float y = static_cast<float>(row) * d.cellHeight + static_cast<float>(displayRects[i].top - desktopRect.top);
-    sink(i, quad ? kLargeGlyphQuad : kGlyphQuad, texture, x, y, r, g, b);
     ++renderer.layersDrawn;
+    // Every quad of a black layer is black (its halo is a fraction of its colour).
+    if (Sink::kSkipsBlack && r <= 0.0f && g <= 0.0f && b <= 0.0f) return;
+    sink(i, quad ? kLargeGlyphQuad : kGlyphQuad, texture, x, y, r, g, b);
 
     const int32_t verticalBlur = settings.verticalBlurLevel;
     const int32_t halo = settings.halo;
@@ -291,6 +335,9 @@ int RenderFrame(int32_t units) {
     renderer.layersDrawn = 0;
     renderer.walkMicros = 0;
     renderer.submitMicros = 0;
+    renderer.gridFragments = 0;
+    renderer.smallFragments = 0;
+    renderer.composeFragments = 0;
     bool rainVisible = true;
     if (settings.consoleStart) rainVisible = AdvanceConsoleIntro(units);
 
@@ -298,7 +345,8 @@ int RenderFrame(int32_t units) {
     if (rainVisible && n > 0) ComposeMotionBlur(n);
 
     ApplyOrthoProjection(renderer.windowWidth, renderer.windowHeight);
-    ApplyCameraZoom(renderer.windowWidth, renderer.windowHeight);
+    const OrthoBounds view = ApplyCameraZoom(renderer.windowWidth, renderer.windowHeight);
+    SetGridPassView(view, renderer.windowWidth, renderer.windowHeight, &renderer.gridFragments);
 
     if (rainVisible && (n == 0 || settings.renderLastFrame)) DrawCodeGrids();
     if (settings.consoleStart) DrawConsoleIntro();

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "render/geometry.h"
+
 // Steps 6 to 9 of the set-up: every texture table from the pictures.
 void BuildTextureTables(bool lowTextures);
 
@@ -17,5 +19,11 @@ void CreateMotionBlurTextures();
 void ComposeMotionBlur(int32_t n);
 
 // The camera zoom's projection over a w x h window while the incoming text
-// sets one (the zoom is clamped to 1 and stored back).
-void ApplyCameraZoom(int32_t w, int32_t h);
+// sets one (the zoom is clamped to 1 and stored back). Returns the part of the
+// window in view: all of it without a zoom.
+OrthoBounds ApplyCameraZoom(int32_t w, int32_t h);
+
+// The grid passes that follow show `view` of the window in a viewport of
+// viewportWidth x viewportHeight pixels (the quads are cut for that scale) and
+// add the pixels they cover to `counter` while the renderer measures.
+void SetGridPassView(const OrthoBounds& view, int32_t viewportWidth, int32_t viewportHeight, uint64_t* counter);

@@ -19,4 +19,6 @@ if(WIN32)
   list(APPEND KVS_WIN32_SOURCES
     ${KVS_ROOT}/src/render/win32/glcontext.cpp)
 endif()
-list(APPEND KVS_CORE_SOURCES ${KVS_ROOT}/src/render/layer_batch.cpp)
+list(APPEND KVS_CORE_SOURCES
+  ${KVS_ROOT}/src/render/layer_batch.cpp
+  ${KVS_ROOT}/src/render/visible_extent.cpp)
