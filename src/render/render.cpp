@@ -243,9 +243,7 @@ struct BatchSink {
     static constexpr bool kSkipsBlack = true;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
         LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r, g, b};
-        if (const TextureExtent* extent = renderer.wholeQuads ? nullptr : FindTextureExtent(texture)) {
-            if (!TrimLayerQuad(*extent, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad)) return;
-        }
+        if (!renderer.wholeQuads && !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad)) return;
         CountFragments(draw.quad, x, y);
         if (AddLayerDraw(g_batch, draw)) return;
         FlushBatch();

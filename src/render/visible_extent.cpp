@@ -1,10 +1,23 @@
 #include "render/visible_extent.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
 TextureExtent g_extents[kTextureExtentCapacity];
+
+// Recent cuts, by texture name and quad; an entry holds its whole question.
+struct CachedCut {
+    uint32_t name;
+    uint16_t generation;
+    uint16_t shows;
+    float scaleX, scaleY;
+    LayerQuad quad;
+    LayerQuad cut;
+};
+constexpr uint32_t kCutCacheSize = 4096;
+CachedCut g_cuts[kCutCacheSize];
 
 // How far a level choice may stray from the exact level of detail: drivers
 // approximate the logarithm and round on their own.
@@ -69,7 +82,9 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
                          bool repeats) {
     if (name == 0 || name >= kTextureExtentCapacity) return;
     TextureExtent& e = g_extents[name];
+    const uint16_t generation = static_cast<uint16_t>(e.generation + 1);
     e = TextureExtent{};
+    e.generation = generation;
     if (!rgba || !IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return;
     int32_t left = width, top = height, right = -1, bottom = -1;
     for (int32_t y = 0; y < height; ++y) {
@@ -97,7 +112,11 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
 }
 
 void ClearTextureExtents() {
-    for (TextureExtent& e : g_extents) e = TextureExtent{};
+    for (TextureExtent& e : g_extents) {
+        const uint16_t generation = static_cast<uint16_t>(e.generation + 1);
+        e = TextureExtent{};
+        e.generation = generation;
+    }
 }
 
 const TextureExtent* FindTextureExtent(uint32_t name) {
@@ -128,4 +147,26 @@ bool TrimLayerQuad(const TextureExtent& e, const LayerQuad& q, float scaleX, flo
         return false;
     *out = cut;
     return true;
+}
+
+bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out) {
+    const TextureExtent* e = FindTextureExtent(name);
+    if (!e) {
+        *out = quad;
+        return true;
+    }
+    uint32_t bits = 0;
+    std::memcpy(&bits, &quad.left, sizeof bits);
+    CachedCut& c = g_cuts[(name * 2654435761u ^ bits * 40503u ^ (scaleX < 1.0f ? 1u : 0u)) % kCutCacheSize];
+    if (c.name != name || c.generation != e->generation || c.scaleX != scaleX || c.scaleY != scaleY ||
+        std::memcmp(&c.quad, &quad, sizeof quad) != 0) {
+        c.name = name;
+        c.generation = e->generation;
+        c.scaleX = scaleX;
+        c.scaleY = scaleY;
+        c.quad = quad;
+        c.shows = TrimLayerQuad(*e, quad, scaleX, scaleY, &c.cut) ? 1 : 0;
+    }
+    if (c.shows) *out = c.cut;
+    return c.shows != 0;
 }

@@ -32,6 +32,7 @@ enum TextureFilterKind : uint8_t {
 // texels of the full-size level, inclusive; an empty box (right < left) means
 // nothing of the texture ever shows.
 struct TextureExtent {
+    uint16_t generation;  // changes with every record of the name
     uint8_t known;
     uint8_t filter;  // TextureFilterKind
     uint8_t levels;  // mipmap levels: 1 + log2 of the larger side
@@ -66,3 +67,8 @@ const TextureExtent* FindTextureExtent(uint32_t name);
 // window pixels per unit (1 for the full window). False when nothing of it can
 // show; `out` is then unset. Edges that are not cut keep their exact values.
 bool TrimLayerQuad(const TextureExtent& extent, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out);
+
+// TrimLayerQuad for the texture `name` through a cache of recent cuts (a frame
+// cuts the same few quads of each texture again and again). Quads of names
+// never recorded are drawn whole: true with `out` = `quad`.
+bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out);

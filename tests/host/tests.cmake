@@ -30,6 +30,7 @@ if(WIN32)
   kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
   kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
+  kvs_add_wine_test(kvs_frame_tick_wine_test ${KVS_ROOT}/tests/host/win32/frame_tick_wine_test.cpp)
 endif()
 
 # Saver host: the frame time arithmetic.
