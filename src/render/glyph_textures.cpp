@@ -1,11 +1,13 @@
 // The texture tables of the renderer: the glyph families with the character
-// blur and englow baked in, the halo, spot, blank and letter textures, and the
-// uploads with the user's texture filter.
+// blur and englow baked in, the halo, spot, blank and letter textures, the
+// uploads with the user's texture filter, and the atlas pages the grid passes
+// draw most quads from.
 #include <cstring>
 
 #include "render/gl_api.h"
 #include "render/render.h"
 #include "render/renderer_parts.h"
+#include "render/texture_atlas.h"
 #include "render/textures.h"
 #include "render/visible_extent.h"
 #include "settings/memory.h"
@@ -14,6 +16,10 @@
 namespace {
 
 RendererBitmapLoader g_loader = nullptr;
+// Pictures of the tables kept for the atlas pages while the tables are built.
+AtlasBuilder g_atlas;
+bool g_atlasOpen = false;
+constexpr int32_t kAtlasPageSide = 1024;
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -87,31 +93,65 @@ void ApplyTextureFilter() {
     if (Anisotropic()) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);
 }
 
-uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
+namespace {
+
+// A mipmapped GL_ALPHA8 texture, clamped, with the user's filter, from pixels
+// of `format` (the atlas pages are made exactly like the glyph textures).
+GLuint UploadAlphaTexture(GLsizei w, GLsizei h, GLenum format, const void* pixels) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     ApplyTextureFilter();
+    if (HasExtension(renderer.extensions, kExtGenerateMipmap)) {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
+    } else {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, w, h, format, GL_UNSIGNED_BYTE, pixels);
+    }
+    return name;
+}
+
+// Packs the kept pictures into pages, uploads them and records where each
+// texture sits; textures that found no room are drawn from their own.
+void BuildAtlasPages() {
+    g_atlasOpen = false;
+    if (PlaceAtlasPictures(g_atlas) > 0) {
+        const size_t bytes = static_cast<size_t>(g_atlas.pageSide) * g_atlas.pageSide;
+        uint8_t* alpha = static_cast<uint8_t*>(AllocZeroed(bytes));
+        for (int32_t page = 0; alpha && page < g_atlas.pages; ++page) {
+            std::memset(alpha, 0, bytes);
+            FillAtlasPage(g_atlas, page, alpha);
+            const GLuint name = UploadAlphaTexture(g_atlas.pageSide, g_atlas.pageSide, GL_ALPHA, alpha);
+            for (int32_t i = 0; i < g_atlas.count; ++i) {
+                const AtlasEntry& e = g_atlas.entries[i];
+                if (e.page == page) RecordTextureAtlasPlace(e.name, name, g_atlas.pageSide, e.x, e.y, e.gutter);
+            }
+        }
+        FreeMemory(alpha);
+    }
+    FreeAtlas(g_atlas);
+}
+
+}  // namespace
+
+uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     // An empty picture (a load that failed before allocating) gives an empty level.
     static const uint8_t kTransparent[4] = {0, 0, 0, 0};
     const bool empty = !bitmap.pixels || bitmap.width <= 0 || bitmap.height <= 0;
     const GLsizei w = empty ? 1 : bitmap.width;
     const GLsizei h = empty ? 1 : bitmap.height;
     const void* pixels = empty ? kTransparent : bitmap.pixels;
-    if (HasExtension(renderer.extensions, kExtGenerateMipmap)) {
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    } else {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    }
+    const GLuint name = UploadAlphaTexture(w, h, GL_RGBA, pixels);
     // GL's own minification (other filter values) blends two levels.
     // Anisotropic filtering reaches along the quad: its quads stay whole.
     const int32_t filter = localOptions.textureFilter;
-    if (!Anisotropic())
+    if (!Anisotropic()) {
         RecordTextureExtent(name, static_cast<const uint8_t*>(pixels), w, h,
                             filter >= 0 && filter < 4 ? kFilters[filter].kind : kFilterLinearMip, false);
+        if (g_atlasOpen) AddAtlasPicture(g_atlas, name, static_cast<const uint8_t*>(pixels), w, h);
+    }
     return name;
 }
 
@@ -142,6 +182,10 @@ uint32_t CreatePaddedTexture(const aBitmap& bitmap, int32_t border) {
 
 void BuildTextureTables(bool lowTextures) {
     ClearTextureExtents();
+    GLint maxTexture = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    ResetAtlas(g_atlas, maxTexture > 0 && maxTexture < kAtlasPageSide ? 0 : kAtlasPageSide);
+    g_atlasOpen = true;
     aBitmap work;
     TextureTables& t = textureTables;
     BuildGlyphTable(work, t.glyph, kFamilyGlyph, lowTextures);
@@ -165,4 +209,5 @@ void BuildTextureTables(bool lowTextures) {
         t.letter[c] = LoadPicture(work, kLetterBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
     for (int c = 0; c < kLetterCodes; ++c)
         t.letterGlow[c] = LoadPicture(work, kLetterGlowBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
+    BuildAtlasPages();
 }

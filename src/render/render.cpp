@@ -243,7 +243,9 @@ struct BatchSink {
     static constexpr bool kSkipsBlack = true;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
         LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r, g, b};
-        if (!renderer.wholeQuads && !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad)) return;
+        if (!renderer.wholeQuads &&
+            !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad, &draw.texture))
+            return;
         CountFragments(draw.quad, x, y);
         if (AddLayerDraw(g_batch, draw)) return;
         FlushBatch();

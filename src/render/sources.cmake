@@ -21,4 +21,5 @@ if(WIN32)
 endif()
 list(APPEND KVS_CORE_SOURCES
   ${KVS_ROOT}/src/render/layer_batch.cpp
-  ${KVS_ROOT}/src/render/visible_extent.cpp)
+  ${KVS_ROOT}/src/render/visible_extent.cpp
+  ${KVS_ROOT}/src/render/texture_atlas.cpp)

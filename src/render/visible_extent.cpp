@@ -10,6 +10,7 @@ TextureExtent g_extents[kTextureExtentCapacity];
 // Recent cuts, by texture name and quad; an entry holds its whole question.
 struct CachedCut {
     uint32_t name;
+    uint32_t drawName;
     uint16_t generation;
     uint16_t shows;
     float scaleX, scaleY;
@@ -124,7 +125,13 @@ const TextureExtent* FindTextureExtent(uint32_t name) {
     return &g_extents[name];
 }
 
-bool TrimLayerQuad(const TextureExtent& e, const LayerQuad& q, float scaleX, float scaleY, LayerQuad* out) {
+namespace {
+
+// TrimLayerQuad, telling the coarsest level the filter may read (-1 for a quad
+// drawn whole).
+bool CutAtLevel(const TextureExtent& e, const LayerQuad& q, float scaleX, float scaleY, LayerQuad* out,
+                int32_t* level) {
+    *level = -1;
     if (e.right < e.left || e.bottom < e.top) return false;
     const double w = std::fabs(static_cast<double>(q.right) - q.left) * scaleX;
     const double h = std::fabs(static_cast<double>(q.bottom) - q.top) * scaleY;
@@ -137,19 +144,52 @@ bool TrimLayerQuad(const TextureExtent& e, const LayerQuad& q, float scaleX, flo
         *out = q;
         return true;
     }
-    const int32_t level = CoarsestLevel(e, rhoX > rhoY ? rhoX : rhoY);
+    *level = CoarsestLevel(e, rhoX > rhoY ? rhoX : rhoY);
     LayerQuad cut = q;
-    if (!CutAxis(e.width, e.left, e.right, level, scaleX, q.left, q.right, q.s0, q.s1, &cut.left, &cut.right, &cut.s0,
-                 &cut.s1))
+    if (!CutAxis(e.width, e.left, e.right, *level, scaleX, q.left, q.right, q.s0, q.s1, &cut.left, &cut.right,
+                 &cut.s0, &cut.s1))
         return false;
-    if (!CutAxis(e.height, e.top, e.bottom, level, scaleY, q.top, q.bottom, q.t0, q.t1, &cut.top, &cut.bottom,
+    if (!CutAxis(e.height, e.top, e.bottom, *level, scaleY, q.top, q.bottom, q.t0, q.t1, &cut.top, &cut.bottom,
                  &cut.t0, &cut.t1))
         return false;
     *out = cut;
     return true;
 }
 
-bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out) {
+// Whether the texels a filter reads at levels up to `level` for coordinates
+// c0..c1 of a side of `side` texels stay inside the texture and its gutter,
+// and the gutter keeps the page's levels aligned with the texture's.
+bool FitsInPage(int32_t side, int32_t gutter, int32_t level, double c0, double c1) {
+    if (level < 0) return false;
+    if ((gutter > 0 ? gutter : side) >> level == 0) return false;
+    const double texels = side >> level;
+    const double outside = gutter >> level;
+    // Bilinear filtering reads texels floor(c n - 0.5) and the one after.
+    return c0 * texels - 0.5 >= -outside && c1 * texels - 0.5 < texels - 1.0 + outside;
+}
+
+}  // namespace
+
+bool TrimLayerQuad(const TextureExtent& e, const LayerQuad& q, float scaleX, float scaleY, LayerQuad* out) {
+    int32_t level = 0;
+    return CutAtLevel(e, q, scaleX, scaleY, out, &level);
+}
+
+void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int32_t x, int32_t y, int32_t gutter) {
+    if (name == 0 || name >= kTextureExtentCapacity || !g_extents[name].known || pageSide <= 0 || pageSide > 32768)
+        return;
+    TextureExtent& e = g_extents[name];
+    e.page = page;
+    e.pageSide = static_cast<uint16_t>(pageSide);
+    e.pageX = static_cast<uint16_t>(x);
+    e.pageY = static_cast<uint16_t>(y);
+    e.gutter = static_cast<uint16_t>(gutter);
+    ++e.generation;
+}
+
+bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out,
+                  uint32_t* drawName) {
+    *drawName = name;
     const TextureExtent* e = FindTextureExtent(name);
     if (!e) {
         *out = quad;
@@ -165,8 +205,22 @@ bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scal
         c.scaleX = scaleX;
         c.scaleY = scaleY;
         c.quad = quad;
-        c.shows = TrimLayerQuad(*e, quad, scaleX, scaleY, &c.cut) ? 1 : 0;
+        c.drawName = name;
+        int32_t level = -1;
+        c.shows = CutAtLevel(*e, quad, scaleX, scaleY, &c.cut, &level) ? 1 : 0;
+        if (c.shows && e->page && FitsInPage(e->width, e->gutter, level, c.cut.s0, c.cut.s1) &&
+            FitsInPage(e->height, e->gutter, level, c.cut.t0, c.cut.t1)) {
+            const double page = e->pageSide;
+            c.cut.s0 = static_cast<float>((e->pageX + static_cast<double>(c.cut.s0) * e->width) / page);
+            c.cut.s1 = static_cast<float>((e->pageX + static_cast<double>(c.cut.s1) * e->width) / page);
+            c.cut.t0 = static_cast<float>((e->pageY + static_cast<double>(c.cut.t0) * e->height) / page);
+            c.cut.t1 = static_cast<float>((e->pageY + static_cast<double>(c.cut.t1) * e->height) / page);
+            c.drawName = e->page;
+        }
     }
-    if (c.shows) *out = c.cut;
+    if (c.shows) {
+        *out = c.cut;
+        *drawName = c.drawName;
+    }
     return c.shows != 0;
 }

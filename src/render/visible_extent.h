@@ -39,6 +39,13 @@ struct TextureExtent {
     uint16_t width;
     uint16_t height;
     int16_t left, top, right, bottom;
+    // Where the texture also sits in an atlas page (texture_atlas.h): the
+    // page's name (0: in none) and side, the texture's first texel in it, and
+    // the transparent gutter around it.
+    uint32_t page;
+    uint16_t pageSide;
+    uint16_t pageX, pageY;
+    uint16_t gutter;
 };
 
 // A quad relative to its cell: corners (left, top) to (right, bottom) in
@@ -57,6 +64,8 @@ LayerQuad QuadOf(const QuadArrays& quads, int set, int display);
 // repeating texture whose box touches an edge, where filtering wraps around.
 void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height, TextureFilterKind filter,
                          bool repeats);
+// Records that the texture `name` also sits in the atlas page `page`.
+void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int32_t x, int32_t y, int32_t gutter);
 // Forgets every texture (a new set-up).
 void ClearTextureExtents();
 // The record of a texture name; null for names never recorded (0, untextured,
@@ -70,5 +79,10 @@ bool TrimLayerQuad(const TextureExtent& extent, const LayerQuad& quad, float sca
 
 // TrimLayerQuad for the texture `name` through a cache of recent cuts (a frame
 // cuts the same few quads of each texture again and again). Quads of names
-// never recorded are drawn whole: true with `out` = `quad`.
-bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out);
+// never recorded are drawn whole: true with `out` = `quad`. `drawName` gets the
+// texture to draw with: the atlas page when the texture sits in one and every
+// level the quad's filter may read there holds exactly what the texture's own
+// level holds around the texels it reads (`out` then has page coordinates),
+// else the texture itself.
+bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out,
+                  uint32_t* drawName);

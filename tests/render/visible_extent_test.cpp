@@ -176,15 +176,16 @@ TEST(VisibleExtent, WhatCannotBeCutStaysWholeOrIsLeftOut) {
   // The cache of cuts follows a new picture under the same name, and draws
   // names it does not know whole.
   LayerQuad first{}, second{};
-  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &first));
+  uint32_t drawn = 0;
+  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &first, &drawn));
   rgba[(8 * 16 + 8) * 4 + 3] = 0;
   rgba[(2 * 16 + 2) * 4 + 3] = 255;
   RecordTextureExtent(3, rgba.data(), 16, 16, kFilterLinearMip, false);
-  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &second));
+  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &second, &drawn));
   EXPECT_LT(second.left, first.left);
   ClearTextureExtents();
   EXPECT_EQ(FindTextureExtent(3), nullptr);
-  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &cut));
+  ASSERT_TRUE(CutLayerQuad(3, whole, 1.0f, 1.0f, &cut, &drawn));
   EXPECT_EQ(std::memcmp(&cut, &whole, sizeof cut), 0);
 }
 
