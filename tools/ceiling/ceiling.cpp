@@ -14,8 +14,10 @@
 //     alphatest=0        alpha test GL_GREATER 0.01
 //     colours=none       none, array (a colour per vertex) or flat (array, flat shading)
 //     textures=1         textures drawn in turn, one draw each
+//     draws=0            draws per frame when more than the textures (they take turns)
 //     seconds=5          measured time (after one second of warm-up)
-// Prints one line: the options, quads, fragments, frames per second, ms per frame.
+// Prints one line: the options, quads, fragments, frames per second, ms and CPU
+// ms (all threads) per frame, and the ms from process start to the first frame.
 #include <windows.h>
 
 #include <GL/gl.h>
@@ -46,6 +48,7 @@ struct Options {
     int alphaTest = 0;
     char colours[16] = "none";
     int textures = 1;
+    int draws = 0;
     double seconds = 5.0;
 };
 
@@ -65,6 +68,7 @@ void ParseOption(Options& o, const char* arg) {
     else if (!std::strcmp(name, "alphatest")) o.alphaTest = std::atoi(v);
     else if (!std::strcmp(name, "colours")) std::snprintf(o.colours, sizeof o.colours, "%s", v);
     else if (!std::strcmp(name, "textures")) o.textures = std::atoi(v);
+    else if (!std::strcmp(name, "draws")) o.draws = std::atoi(v);
     else if (!std::strcmp(name, "seconds")) o.seconds = std::atof(v);
     else std::fprintf(stderr, "unknown option %s\n", name);
 }
@@ -194,6 +198,26 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(o.colours, "flat")) glShadeModel(GL_FLAT);
 
+    // CPU time of the whole process (the rasteriser's threads included).
+    auto cpuSeconds = [] {
+        FILETIME created, exited, kernel, user;
+        if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
+        const auto value = [](const FILETIME& t) {
+            return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        };
+        return value(kernel) + value(user);
+    };
+    double cpuFrom = 0.0, firstFrameMs = -1.0;
+    // Milliseconds from the creation of this process to now.
+    auto sinceProcessStart = [] {
+        FILETIME created, exited, kernel, user, now;
+        if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1.0;
+        GetSystemTimeAsFileTime(&now);
+        const auto value = [](const FILETIME& t) {
+            return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+        };
+        return (value(now) - value(created)) / 1e4;
+    };
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
     const double warmUp = 1.0;
@@ -209,31 +233,38 @@ int main(int argc, char** argv) {
         }
         if (!running) break;
         glClear(GL_COLOR_BUFFER_BIT);
-        // The quads are shared out over the textures in equal runs.
-        const long share = (quads + o.textures - 1) / o.textures;
-        for (int t = 0; t < o.textures; ++t) {
-            const long first = t * share;
+        // The quads are shared out over the draws in equal runs.
+        const int draws = o.draws > o.textures ? o.draws : o.textures;
+        const long share = (quads + draws - 1) / draws;
+        for (int d = 0; d < draws; ++d) {
+            const long first = d * share;
             const long count = first + share <= quads ? share : quads - first;
             if (count <= 0) break;
-            glBindTexture(GL_TEXTURE_2D, textures[t]);
+            glBindTexture(GL_TEXTURE_2D, textures[d % o.textures]);
             glDrawArrays(GL_QUADS, static_cast<GLint>(first * 4), static_cast<GLsizei>(count * 4));
         }
         SwapBuffers(dc);
+        if (firstFrameMs < 0.0) firstFrameMs = sinceProcessStart();
         QueryPerformanceCounter(&now);
         elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
         if (measuredFrom < 0.0) {
-            if (elapsed >= warmUp) measuredFrom = elapsed;
+            if (elapsed >= warmUp) {
+                measuredFrom = elapsed;
+                cpuFrom = cpuSeconds();
+            }
             continue;
         }
         ++frames;
         if (elapsed - measuredFrom >= o.seconds) break;
     }
     const double seconds = elapsed - measuredFrom;
+    const double cpu = cpuSeconds() - cpuFrom;
     const double fps = seconds > 0.0 ? frames / seconds : 0.0;
     std::printf("ceiling size=%dx%d quad=%dx%d texture=%d format=%s filter=%s wrap=%s alphatest=%d colours=%s "
-                "textures=%d quads=%ld fragments=%ld fps=%.1f ms=%.2f\n",
+                "textures=%d draws=%d quads=%ld fragments=%ld fps=%.1f ms=%.2f cpu_ms=%.2f first_frame_ms=%.1f\n",
                 width, height, o.quadW, o.quadH, o.texture, o.format, o.filter, o.wrap, o.alphaTest, o.colours,
-                o.textures, quads, quads * area, fps, fps > 0.0 ? 1000.0 / fps : 0.0);
+                o.textures, o.draws, quads, quads * area, fps, fps > 0.0 ? 1000.0 / fps : 0.0,
+                frames > 0 ? cpu * 1000.0 / frames : 0.0, firstFrameMs);
     std::fflush(stdout);
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(context);
