@@ -20,6 +20,7 @@ RendererBitmapLoader g_loader = nullptr;
 AtlasBuilder g_atlas;
 bool g_atlasOpen = false;
 constexpr int32_t kAtlasPageSide = 1024;
+constexpr int32_t kCopiedPageLevels = 6;  // the levels of quads down to 1/32 of their texture
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -113,6 +114,29 @@ GLuint UploadAlphaTexture(GLsizei w, GLsizei h, GLenum format, const void* pixel
     return name;
 }
 
+// With a filter that reads the nearest level, each level of the (bound) page
+// that quads may read on their own as a texture without mipmaps: its texels
+// as GL made them, filtered as the level is filtered. `buffer` holds side x
+// side bytes.
+void CopyPageLevels(GLuint page, int32_t side, uint8_t* buffer) {
+    const int32_t filter = localOptions.textureFilter;
+    if (filter < 0 || filter >= 4 || kFilters[filter].kind != kFilterNearestMip) return;
+    for (int32_t level = 0; level < kCopiedPageLevels && (side >> level) > 0; ++level) {
+        const GLsizei levelSide = side >> level;
+        glBindTexture(GL_TEXTURE_2D, page);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, buffer);
+        GLuint copy = 0;
+        glGenTextures(1, &copy);
+        glBindTexture(GL_TEXTURE_2D, copy);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter].magnification);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter].magnification);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, levelSide, levelSide, 0, GL_ALPHA, GL_UNSIGNED_BYTE, buffer);
+        RecordAtlasLevelCopy(page, level, copy);
+    }
+}
+
 // Packs the kept pictures into pages, uploads them and records where each
 // texture sits; textures that found no room are drawn from their own.
 void BuildAtlasPages() {
@@ -128,6 +152,7 @@ void BuildAtlasPages() {
                 const AtlasEntry& e = g_atlas.entries[i];
                 if (e.page == page) RecordTextureAtlasPlace(e.name, name, g_atlas.pageSide, e.x, e.y, e.gutter);
             }
+            CopyPageLevels(name, g_atlas.pageSide, alpha);
         }
         FreeMemory(alpha);
     }

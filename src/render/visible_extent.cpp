@@ -20,6 +20,15 @@ struct CachedCut {
 constexpr uint32_t kCutCacheSize = 4096;
 CachedCut g_cuts[kCutCacheSize];
 
+// Single-level copies of the atlas pages.
+constexpr int32_t kCopiedPages = 8;
+constexpr int32_t kCopiedLevels = 16;
+struct PageCopies {
+    uint32_t page;
+    uint32_t levels[kCopiedLevels];
+};
+PageCopies g_copies[kCopiedPages];
+
 // How far a level choice may stray from the exact level of detail: drivers
 // approximate the logarithm and round on their own.
 constexpr double kLevelSlack = 0.15;
@@ -113,6 +122,7 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
 }
 
 void ClearTextureExtents() {
+    for (PageCopies& p : g_copies) p = PageCopies{};
     for (TextureExtent& e : g_extents) {
         const uint16_t generation = static_cast<uint16_t>(e.generation + 1);
         e = TextureExtent{};
@@ -128,10 +138,11 @@ const TextureExtent* FindTextureExtent(uint32_t name) {
 namespace {
 
 // TrimLayerQuad, telling the coarsest level the filter may read (-1 for a quad
-// drawn whole).
+// drawn whole) and the level of detail (log2 of texels per pixel).
 bool CutAtLevel(const TextureExtent& e, const LayerQuad& q, float scaleX, float scaleY, LayerQuad* out,
-                int32_t* level) {
+                int32_t* level, double* lod) {
     *level = -1;
+    *lod = 0.0;
     if (e.right < e.left || e.bottom < e.top) return false;
     const double w = std::fabs(static_cast<double>(q.right) - q.left) * scaleX;
     const double h = std::fabs(static_cast<double>(q.bottom) - q.top) * scaleY;
@@ -144,7 +155,9 @@ bool CutAtLevel(const TextureExtent& e, const LayerQuad& q, float scaleX, float 
         *out = q;
         return true;
     }
-    *level = CoarsestLevel(e, rhoX > rhoY ? rhoX : rhoY);
+    const double rho = rhoX > rhoY ? rhoX : rhoY;
+    *level = CoarsestLevel(e, rho);
+    *lod = rho > 0.0 ? std::log2(rho) : -1000.0;
     LayerQuad cut = q;
     if (!CutAxis(e.width, e.left, e.right, *level, scaleX, q.left, q.right, q.s0, q.s1, &cut.left, &cut.right,
                  &cut.s0, &cut.s1))
@@ -168,11 +181,43 @@ bool FitsInPage(int32_t side, int32_t gutter, int32_t level, double c0, double c
     return c0 * texels - 0.5 >= -outside && c1 * texels - 0.5 < texels - 1.0 + outside;
 }
 
+// The one level a nearest-level filter reads at `lod`, or -1 when the level
+// of detail lies too close to a change of level to know it for certain.
+int32_t CertainLevel(const TextureExtent& e, double lod) {
+    if (e.filter != kFilterNearestMip) return -1;
+    const double level = std::floor(lod + 0.5);
+    const double fraction = lod + 0.5 - level;
+    if (level <= 0.0) return lod + 0.5 < 1.0 - kLevelSlack ? 0 : -1;
+    if (fraction < kLevelSlack || fraction > 1.0 - kLevelSlack || level > e.levels - 1) return -1;
+    return static_cast<int32_t>(level);
+}
+
+uint32_t LevelCopy(uint32_t page, int32_t level) {
+    if (level < 0 || level >= kCopiedLevels) return 0;
+    for (const PageCopies& p : g_copies)
+        if (p.page == page) return p.levels[level];
+    return 0;
+}
+
 }  // namespace
 
 bool TrimLayerQuad(const TextureExtent& e, const LayerQuad& q, float scaleX, float scaleY, LayerQuad* out) {
     int32_t level = 0;
-    return CutAtLevel(e, q, scaleX, scaleY, out, &level);
+    double lod = 0.0;
+    return CutAtLevel(e, q, scaleX, scaleY, out, &level, &lod);
+}
+
+void RecordAtlasLevelCopy(uint32_t page, int32_t level, uint32_t copy) {
+    if (page == 0 || level < 0 || level >= kCopiedLevels) return;
+    for (PageCopies& p : g_copies) {
+        if (p.page != page && p.page != 0) continue;
+        p.page = page;
+        p.levels[level] = copy;
+        // Cuts of the page's textures cached before the copy are stale.
+        for (TextureExtent& e : g_extents)
+            if (e.page == page) ++e.generation;
+        return;
+    }
 }
 
 void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int32_t x, int32_t y, int32_t gutter) {
@@ -207,7 +252,8 @@ bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scal
         c.quad = quad;
         c.drawName = name;
         int32_t level = -1;
-        c.shows = CutAtLevel(*e, quad, scaleX, scaleY, &c.cut, &level) ? 1 : 0;
+        double lod = 0.0;
+        c.shows = CutAtLevel(*e, quad, scaleX, scaleY, &c.cut, &level, &lod) ? 1 : 0;
         if (c.shows && e->page && FitsInPage(e->width, e->gutter, level, c.cut.s0, c.cut.s1) &&
             FitsInPage(e->height, e->gutter, level, c.cut.t0, c.cut.t1)) {
             const double page = e->pageSide;
@@ -215,7 +261,8 @@ bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scal
             c.cut.s1 = static_cast<float>((e->pageX + static_cast<double>(c.cut.s1) * e->width) / page);
             c.cut.t0 = static_cast<float>((e->pageY + static_cast<double>(c.cut.t0) * e->height) / page);
             c.cut.t1 = static_cast<float>((e->pageY + static_cast<double>(c.cut.t1) * e->height) / page);
-            c.drawName = e->page;
+            const uint32_t copy = LevelCopy(e->page, CertainLevel(*e, lod));
+            c.drawName = copy ? copy : e->page;
         }
     }
     if (c.shows) {

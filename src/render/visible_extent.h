@@ -66,6 +66,11 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
                          bool repeats);
 // Records that the texture `name` also sits in the atlas page `page`.
 void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int32_t x, int32_t y, int32_t gutter);
+// Records `copy`: level `level` of the atlas page `page` as a texture of its
+// own, without mipmaps, filtered as the page filters that level. A quad whose
+// filter reads one level, known for certain, is drawn from the copy: the same
+// texels, without a level chosen for every fragment.
+void RecordAtlasLevelCopy(uint32_t page, int32_t level, uint32_t copy);
 // Forgets every texture (a new set-up).
 void ClearTextureExtents();
 // The record of a texture name; null for names never recorded (0, untextured,
@@ -80,9 +85,9 @@ bool TrimLayerQuad(const TextureExtent& extent, const LayerQuad& quad, float sca
 // TrimLayerQuad for the texture `name` through a cache of recent cuts (a frame
 // cuts the same few quads of each texture again and again). Quads of names
 // never recorded are drawn whole: true with `out` = `quad`. `drawName` gets the
-// texture to draw with: the atlas page when the texture sits in one and every
-// level the quad's filter may read there holds exactly what the texture's own
-// level holds around the texels it reads (`out` then has page coordinates),
-// else the texture itself.
+// texture to draw with: the atlas page (or a copy of the one level of it the
+// quad reads) when the texture sits in one and every level the quad's filter
+// may read there holds exactly what the texture's own level holds around the
+// texels it reads (`out` then has page coordinates), else the texture itself.
 bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out,
                   uint32_t* drawName);
