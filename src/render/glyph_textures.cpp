@@ -19,7 +19,7 @@ RendererBitmapLoader g_loader = nullptr;
 // Pictures of the tables kept for the atlas pages while the tables are built.
 AtlasBuilder g_atlas;
 bool g_atlasOpen = false;
-constexpr int32_t kAtlasPageSide = 1024;
+constexpr int32_t kAtlasPageSide = 1024;  // the largest page
 constexpr int32_t kCopiedPageLevels = 6;  // the levels of quads down to 1/32 of their texture
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
@@ -142,17 +142,17 @@ void CopyPageLevels(GLuint page, int32_t side, uint8_t* buffer) {
 void BuildAtlasPages() {
     g_atlasOpen = false;
     if (PlaceAtlasPictures(g_atlas) > 0) {
-        const size_t bytes = static_cast<size_t>(g_atlas.pageSide) * g_atlas.pageSide;
-        uint8_t* alpha = static_cast<uint8_t*>(AllocZeroed(bytes));
+        uint8_t* alpha = static_cast<uint8_t*>(AllocZeroed(static_cast<size_t>(g_atlas.pageSide) * g_atlas.pageSide));
         for (int32_t page = 0; alpha && page < g_atlas.pages; ++page) {
-            std::memset(alpha, 0, bytes);
+            const int32_t side = g_atlas.sides[page];
+            std::memset(alpha, 0, static_cast<size_t>(side) * side);
             FillAtlasPage(g_atlas, page, alpha);
-            const GLuint name = UploadAlphaTexture(g_atlas.pageSide, g_atlas.pageSide, GL_ALPHA, alpha);
+            const GLuint name = UploadAlphaTexture(side, side, GL_ALPHA, alpha);
             for (int32_t i = 0; i < g_atlas.count; ++i) {
                 const AtlasEntry& e = g_atlas.entries[i];
-                if (e.page == page) RecordTextureAtlasPlace(e.name, name, g_atlas.pageSide, e.x, e.y, e.gutter);
+                if (e.page == page) RecordTextureAtlasPlace(e.name, name, side, e.x, e.y, e.gutter);
             }
-            CopyPageLevels(name, g_atlas.pageSide, alpha);
+            CopyPageLevels(name, side, alpha);
         }
         FreeMemory(alpha);
     }
@@ -227,6 +227,9 @@ void BuildTextureTables(bool lowTextures) {
     t.spot = CreateGlyphTexture(work);
     LoadPicture(work, kSquareSpotId);
     t.squareSpot = CreateGlyphTexture(work);
+    // Letters show only now and then (the incoming text, effects): they keep
+    // their own textures, and the pages stay small.
+    BuildAtlasPages();
     aBitmap blank(16, 16);
     t.blank = CreatePaddedTexture(blank, 0);
     t.letter[0] = t.blank;
@@ -234,5 +237,4 @@ void BuildTextureTables(bool lowTextures) {
         t.letter[c] = LoadPicture(work, kLetterBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
     for (int c = 0; c < kLetterCodes; ++c)
         t.letterGlow[c] = LoadPicture(work, kLetterGlowBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
-    BuildAtlasPages();
 }

@@ -58,22 +58,29 @@ bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, in
 int32_t PlaceAtlasPictures(AtlasBuilder& atlas) {
     atlas.pages = 0;
     if (atlas.pageSide <= 0) return 0;
-    const uint64_t pageArea = static_cast<uint64_t>(atlas.pageSide) * atlas.pageSide;
-    uint64_t cursor = 0;  // texels used along the Z-order curve of all pages
-    // Largest slots first: every slot then starts at a multiple of its area,
-    // which puts it at a multiple of its side.
     for (int32_t slot = atlas.pageSide; slot >= 1; slot /= 2) {
+        int32_t count = 0;
+        for (int32_t i = 0; i < atlas.count; ++i) count += SlotSide(atlas.entries[i]) == slot;
+        if (count == 0) continue;
+        // The smallest page that holds the class, or pages of the largest side.
+        int32_t side = slot;
+        while (side < atlas.pageSide && static_cast<int64_t>(side) * side < static_cast<int64_t>(count) * slot * slot)
+            side *= 2;
+        const uint64_t perPage = static_cast<uint64_t>(side / slot) * (side / slot);
+        uint64_t placed = 0;
         for (int32_t i = 0; i < atlas.count; ++i) {
             AtlasEntry& e = atlas.entries[i];
             if (SlotSide(e) != slot) continue;
-            const uint64_t area = static_cast<uint64_t>(slot) * slot;
-            if (cursor / pageArea >= static_cast<uint64_t>(kAtlasMaxPages)) continue;
-            e.page = static_cast<int32_t>(cursor / pageArea);
-            ZOrderPoint(cursor % pageArea, &e.x, &e.y);
-            e.x += e.gutter;
-            e.y += e.gutter;
-            cursor += area;
-            if (e.page + 1 > atlas.pages) atlas.pages = e.page + 1;
+            if (placed % perPage == 0) {
+                if (atlas.pages >= kAtlasMaxPages) break;
+                atlas.sides[atlas.pages++] = side;
+            }
+            // Slots of one side along the Z-order curve sit at multiples of it.
+            e.page = atlas.pages - 1;
+            ZOrderPoint(placed % perPage, &e.x, &e.y);
+            e.x = e.x * slot + e.gutter;
+            e.y = e.y * slot + e.gutter;
+            ++placed;
         }
     }
     return atlas.pages;
@@ -84,7 +91,7 @@ void FillAtlasPage(const AtlasBuilder& atlas, int32_t page, uint8_t* alpha) {
         const AtlasEntry& e = atlas.entries[i];
         if (e.page != page || !e.alpha) continue;
         for (int32_t y = 0; y < e.side; ++y)
-            std::memcpy(alpha + static_cast<size_t>(e.y + y) * atlas.pageSide + e.x,
+            std::memcpy(alpha + static_cast<size_t>(e.y + y) * atlas.sides[page] + e.x,
                         e.alpha + static_cast<size_t>(y) * e.side, static_cast<size_t>(e.side));
     }
 }

@@ -3,8 +3,8 @@
 // change of texture costs about as much as thousands of fragments.
 //
 // A texture keeps its own texels and its own mipmap levels inside its page.
-// Slots are squares with power-of-two sides placed largest first along a
-// Z-order curve, so each sits at a multiple of its side and every level of the
+// Slots are squares with power-of-two sides, those of one side on pages of
+// their own, so each sits at a multiple of its side and every level of the
 // page holds the same 2 x 2 averages as the texture's own level. A texture
 // whose transparent margin is narrower than an eighth of its side sits in the
 // middle of a slot of twice its side, with a transparent gutter of half its
@@ -30,21 +30,25 @@ struct AtlasEntry {
 };
 
 struct AtlasBuilder {
-    int32_t pageSide;
+    int32_t pageSide;  // the largest page
     int32_t count;
     int32_t pages;
+    int32_t sides[kAtlasMaxPages];  // side of each page
     AtlasEntry entries[kAtlasCapacity];
 };
 
-// Empties the builder for pages of pageSide x pageSide texels (a power of two).
+// Empties the builder for pages of up to pageSide x pageSide texels (a power
+// of two).
 void ResetAtlas(AtlasBuilder& atlas, int32_t pageSide);
 // Keeps a copy of the alpha of a square picture with a power-of-two side up to
 // kAtlasLargestPicture (every 4th byte of `rgba`). False when it is not kept.
 bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height);
-// Places every kept picture; returns the number of pages used. Pictures that
-// do not fit into kAtlasMaxPages pages keep page -1.
+// Places every kept picture, slots of one size on pages of their own, each page
+// no larger than its slots need (so that page coordinates keep as much
+// precision as they can); returns the number of pages used. Pictures that do
+// not fit into kAtlasMaxPages pages keep page -1.
 int32_t PlaceAtlasPictures(AtlasBuilder& atlas);
-// Writes the pictures of `page` into its alpha plane (pageSide x pageSide
+// Writes the pictures of `page` into its alpha plane (sides[page] squared
 // bytes, transparent beforehand).
 void FillAtlasPage(const AtlasBuilder& atlas, int32_t page, uint8_t* alpha);
 // Releases the kept pictures.
