@@ -14,7 +14,8 @@
 #     default frame's fragment count drawn as plain 64 x 64 quads and as quads
 #     of the saver's size with the saver's texture, filter and blend features;
 #   - the time from process start to the first presented frame, with the
-#     default look and with character blur 8 (median of three starts).
+#     default look and with character blur 8 (median of three starts), and
+#     that of the ceiling program, which sets nothing up (the floor).
 # The saver's figures come from its own trace (KVS_TRACE). Runs start with a
 # full screen of rain (jump-in start) and leave out their first seconds.
 #   tools/bench_saver.sh [seconds per run, default 14]
@@ -209,16 +210,28 @@ done
 echo
 echo "Process start to first presented frame (1024x768, median of 3):"
 start_display 1024x768
+median_of() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
 for look in "defaults" "character blur 8"; do
   for b in "${builds[@]}"; do
-    values=()
+    values=() cpu=()
     for attempt in 1 2 3; do
       if [ "$look" = defaults ]; then extra=(); else extra=(charBlurLevel=8); fi
-      run_saver "$b" "$work/start.log" 5 "${extra[@]}"
-      values+=("$(sed -n 's/^first_frame ms_since_process_start=//p' "$work/start.log")")
+      run_saver "$b" "$work/start.log" 1 "${extra[@]}"
+      values+=("$(sed -n 's/^first_frame ms_since_process_start=\([0-9.]*\).*/\1/p' "$work/start.log")")
+      cpu+=("$(sed -n 's/^first_frame.*cpu_ms=\([0-9.]*\).*/\1/p' "$work/start.log")")
     done
-    median=$(printf '%s\n' "${values[@]}" | sort -n | sed -n 2p)
-    printf '%-44s %8s ms   (runs: %s)\n' "$look, $(label_of "$b")" "$median" "${values[*]}"
+    printf '%-44s %8s ms, CPU %7s ms   (runs: %s; CPU %s)\n' "$look, $(label_of "$b")" "$(median_of "${values[@]}")" \
+      "$(median_of "${cpu[@]}")" "${values[*]}" "${cpu[*]:-}"
   done
 done
+# The same for a program that only clears and swaps: Wine, the GL context and
+# the first frame without any set-up of the saver's own.
+values=() cpu=()
+for attempt in 1 2 3; do
+  line=$(cd "$work" && "$OLDPWD/$run" "$ceiling" fragments=0 seconds=1 2>/dev/null | grep '^ceiling' || true)
+  values+=("$(echo "$line" | sed -n 's/.*first_frame_ms=\([0-9.]*\).*/\1/p')")
+  cpu+=("$(echo "$line" | sed -n 's/.*first_frame_cpu_ms=\([0-9.]*\).*/\1/p')")
+done
+printf '%-44s %8s ms, CPU %7s ms   (runs: %s; CPU %s)\n' "ceiling program (empty frames)" "$(median_of "${values[@]}")" \
+  "$(median_of "${cpu[@]}")" "${values[*]}" "${cpu[*]}"
 stop_display

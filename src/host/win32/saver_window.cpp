@@ -110,14 +110,18 @@ void DestroyRendering(HWND window) {
     counterFont = nullptr;
 }
 
-// Milliseconds from the creation of this process to now.
-double MillisecondsSinceProcessStart() {
+ULONGLONG FileTimeValue(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+// Milliseconds from the creation of this process to now, and the processor
+// time (all its threads, user and kernel) it has used by now.
+void ProcessStartTimes(double* wallMs, double* cpuMs) {
     FILETIME created, exited, kernel, user, now;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1.0;
+    *wallMs = *cpuMs = -1.0;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
     GetSystemTimeAsFileTime(&now);
-    const ULONGLONG a = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    const ULONGLONG b = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return b >= a ? static_cast<double>(b - a) / 10000.0 : -1.0;
+    const ULONGLONG a = FileTimeValue(created), b = FileTimeValue(now);
+    if (b >= a) *wallMs = static_cast<double>(b - a) / 10000.0;
+    *cpuMs = static_cast<double>(FileTimeValue(kernel) + FileTimeValue(user)) / 10000.0;
 }
 
 }  // namespace
@@ -167,7 +171,11 @@ int FrameTick() {
 
     ++g_framesDone;
     if (TraceEnabled()) {
-        if (firstFrame) TraceLine("first_frame ms_since_process_start=%.1f", MillisecondsSinceProcessStart());
+        if (firstFrame) {
+            double wallMs = 0.0, cpuMs = 0.0;
+            ProcessStartTimes(&wallMs, &cpuMs);
+            TraceLine("first_frame ms_since_process_start=%.1f cpu_ms=%.1f", wallMs, cpuMs);
+        }
         const uint32_t error = draws ? TakeGLError() : 0;
         if (error) {
             ++g_glErrors;
