@@ -7,7 +7,6 @@
 #include "render/gl_api.h"
 #include "render/render.h"
 #include "render/renderer_parts.h"
-#include "render/texture_atlas.h"
 #include "render/textures.h"
 #include "render/visible_extent.h"
 #include "settings/memory.h"
@@ -16,11 +15,6 @@
 namespace {
 
 RendererBitmapLoader g_loader = nullptr;
-// Pictures of the tables kept for the atlas pages while the tables are built.
-AtlasBuilder g_atlas;
-bool g_atlasOpen = false;
-constexpr int32_t kAtlasPageSide = 1024;  // the largest page
-constexpr int32_t kCopiedPageLevels = 6;  // the levels of quads down to 1/32 of their texture
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -94,72 +88,39 @@ void ApplyTextureFilter() {
     if (Anisotropic()) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);
 }
 
-namespace {
+uint8_t TextureFilterKindOf(int32_t filter) {
+    // GL's own minification (other filter values) blends two levels.
+    return filter >= 0 && filter < 4 ? kFilters[filter].kind : kFilterLinearMip;
+}
 
-// A mipmapped GL_ALPHA8 texture, clamped, with the user's filter, from pixels
-// of `format` (the atlas pages are made exactly like the glyph textures).
-GLuint UploadAlphaTexture(GLsizei w, GLsizei h, GLenum format, const void* pixels) {
+int32_t TextureMagnificationOf(int32_t filter) {
+    return filter >= 0 && filter < 4 ? kFilters[filter].magnification : GL_LINEAR;
+}
+
+uint32_t NewGlyphTextureName() {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     ApplyTextureFilter();
-    if (HasExtension(renderer.extensions, kExtGenerateMipmap)) {
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
-    } else {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, w, h, format, GL_UNSIGNED_BYTE, pixels);
-    }
     return name;
 }
 
-// With a filter that reads the nearest level, each level of the (bound) page
-// that quads may read on their own as a texture without mipmaps: its texels
-// as GL made them, filtered as the level is filtered. `buffer` holds side x
-// side bytes.
-void CopyPageLevels(GLuint page, int32_t side, uint8_t* buffer) {
-    const int32_t filter = localOptions.textureFilter;
-    if (filter < 0 || filter >= 4 || kFilters[filter].kind != kFilterNearestMip) return;
-    for (int32_t level = 0; level < kCopiedPageLevels && (side >> level) > 0; ++level) {
-        const GLsizei levelSide = side >> level;
-        glBindTexture(GL_TEXTURE_2D, page);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, buffer);
-        GLuint copy = 0;
-        glGenTextures(1, &copy);
-        glBindTexture(GL_TEXTURE_2D, copy);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter].magnification);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter].magnification);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, levelSide, levelSide, 0, GL_ALPHA, GL_UNSIGNED_BYTE, buffer);
-        RecordAtlasLevelCopy(page, level, copy);
+void FillTextureLevels(int32_t width, int32_t height, uint32_t format, const void* pixels) {
+    if (HasExtension(renderer.extensions, kExtGenerateMipmap)) {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    } else {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, width, height, format, GL_UNSIGNED_BYTE, pixels);
     }
 }
 
-// Packs the kept pictures into pages, uploads them and records where each
-// texture sits; textures that found no room are drawn from their own.
-void BuildAtlasPages() {
-    g_atlasOpen = false;
-    if (PlaceAtlasPictures(g_atlas) > 0) {
-        uint8_t* alpha = static_cast<uint8_t*>(AllocZeroed(static_cast<size_t>(g_atlas.pageSide) * g_atlas.pageSide));
-        for (int32_t page = 0; alpha && page < g_atlas.pages; ++page) {
-            const int32_t side = g_atlas.sides[page];
-            std::memset(alpha, 0, static_cast<size_t>(side) * side);
-            FillAtlasPage(g_atlas, page, alpha);
-            const GLuint name = UploadAlphaTexture(side, side, GL_ALPHA, alpha);
-            for (int32_t i = 0; i < g_atlas.count; ++i) {
-                const AtlasEntry& e = g_atlas.entries[i];
-                if (e.page == page) RecordTextureAtlasPlace(e.name, name, side, e.x, e.y, e.gutter);
-            }
-            CopyPageLevels(name, side, alpha);
-        }
-        FreeMemory(alpha);
-    }
-    FreeAtlas(g_atlas);
+uint32_t UploadAlphaTexture(int32_t width, int32_t height, uint32_t format, const void* pixels) {
+    const uint32_t name = NewGlyphTextureName();
+    FillTextureLevels(width, height, format, pixels);
+    return name;
 }
-
-}  // namespace
 
 uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     // An empty picture (a load that failed before allocating) gives an empty level.
@@ -167,16 +128,15 @@ uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     const bool empty = !bitmap.pixels || bitmap.width <= 0 || bitmap.height <= 0;
     const GLsizei w = empty ? 1 : bitmap.width;
     const GLsizei h = empty ? 1 : bitmap.height;
-    const void* pixels = empty ? kTransparent : bitmap.pixels;
-    const GLuint name = UploadAlphaTexture(w, h, GL_RGBA, pixels);
-    // GL's own minification (other filter values) blends two levels.
-    // Anisotropic filtering reaches along the quad: its quads stay whole.
-    const int32_t filter = localOptions.textureFilter;
-    if (!Anisotropic()) {
-        RecordTextureExtent(name, static_cast<const uint8_t*>(pixels), w, h,
-                            filter >= 0 && filter < 4 ? kFilters[filter].kind : kFilterLinearMip, false);
-        if (g_atlasOpen) AddAtlasPicture(g_atlas, name, static_cast<const uint8_t*>(pixels), w, h);
-    }
+    const uint8_t* pixels = empty ? kTransparent : bitmap.pixels;
+    const uint32_t name = NewGlyphTextureName();
+    // Anisotropic filtering reaches along the quad: its quads stay whole, and
+    // out of the atlas.
+    const bool cut = !Anisotropic();
+    if (cut)
+        RecordTextureExtent(name, pixels, w, h, static_cast<TextureFilterKind>(TextureFilterKindOf(localOptions.textureFilter)),
+                            false);
+    if (!(cut && KeepForAtlas(name, pixels, w, h))) FillTextureLevels(w, h, GL_RGBA, pixels);
     return name;
 }
 
@@ -207,10 +167,7 @@ uint32_t CreatePaddedTexture(const aBitmap& bitmap, int32_t border) {
 
 void BuildTextureTables(bool lowTextures) {
     ClearTextureExtents();
-    GLint maxTexture = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-    ResetAtlas(g_atlas, maxTexture > 0 && maxTexture < kAtlasPageSide ? 0 : kAtlasPageSide);
-    g_atlasOpen = true;
+    OpenAtlas();
     aBitmap work;
     TextureTables& t = textureTables;
     BuildGlyphTable(work, t.glyph, kFamilyGlyph, lowTextures);

@@ -13,6 +13,7 @@ list(APPEND KVS_CORE_SOURCES
   ${KVS_ROOT}/src/render/extensions.cpp
   ${KVS_ROOT}/src/render/render.cpp
   ${KVS_ROOT}/src/render/glyph_textures.cpp
+  ${KVS_ROOT}/src/render/atlas_pages.cpp
   ${KVS_ROOT}/src/render/motion_blur.cpp
   ${KVS_ROOT}/src/render/text.cpp)
 if(WIN32)

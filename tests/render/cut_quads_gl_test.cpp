@@ -225,6 +225,39 @@ TEST_F(CutQuads, EveryPostEffectKeepsItsPicture) {
   EXPECT_SAME_PICTURE(zoomed);
 }
 
+// Textures whose levels were taken from their atlas page hold, at every level,
+// what GL makes from their first level.
+TEST_F(CutQuads, TexturesFromPagesHoldTheLevelsGLMakes) {
+  for (int low = 0; low < 2; ++low) {
+    SCOPED_TRACE(low);
+    Compare([low] { localOptions.extremeLowTextures = low; }, [] {
+      const TextureTables& t = textureTables;
+      std::vector<uint32_t> names{t.spot, t.squareSpot};
+      for (int g = 0; g < kGlyphCount; ++g)
+        for (uint32_t name : {t.glyph[g], t.blurredGlyph[g], t.rotatorBlur[g], t.glow[g], t.halo[g]}) names.push_back(name);
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+      for (uint32_t name : names) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        GLint side = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &side);
+        std::vector<uint8_t> first(static_cast<size_t>(side) * side);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, first.data());
+        const uint32_t made = UploadAlphaTexture(side, side, GL_ALPHA, first.data());
+        for (int level = 1; (side >> level) > 0; ++level) {
+          std::vector<uint8_t> kept((side >> level) * (side >> level)), fresh(kept.size());
+          glBindTexture(GL_TEXTURE_2D, name);
+          glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, kept.data());
+          glBindTexture(GL_TEXTURE_2D, made);
+          glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, fresh.data());
+          ASSERT_EQ(kept, fresh) << "texture " << name << " level " << level;
+        }
+      }
+      glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    });
+  }
+}
+
 TEST_F(CutQuads, EveryTextureFilterKeepsItsPicture) {
   for (int filter : {0, 1, 3, 7}) {
     SCOPED_TRACE(filter);
