@@ -18,6 +18,7 @@ namespace {
 
 AtlasBuilder g_atlas;
 bool g_open = false;
+bool g_drawn = true;
 constexpr int32_t kPageSide = 1024;       // the largest page
 constexpr int32_t kCopiedPageLevels = 6;  // levels of quads down to 1/32 of their texture
 
@@ -141,10 +142,13 @@ void OpenAtlas() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
     ResetAtlas(g_atlas, maxTexture > 0 && maxTexture < kPageSide ? 0 : kPageSide);
     g_open = true;
+    g_drawn = true;
 }
 
+void DrawFromAtlas(bool drawn) { g_drawn = drawn; }
+
 bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height) {
-    return g_open && AddAtlasPicture(g_atlas, name, rgba, width, height);
+    return g_open && AddAtlasPicture(g_atlas, name, rgba, width, height, g_drawn);
 }
 
 void BuildAtlasPages() {
@@ -168,11 +172,15 @@ void BuildAtlasPages() {
             continue;
         }
         UploadTextureLevels(page, side, levels);
-        for (int32_t i = 0; i < g_atlas.count; ++i) {
-            const AtlasEntry& e = g_atlas.entries[i];
-            if (e.page == page) RecordTextureAtlasPlace(e.name, name, side, e.x, e.y, e.gutter);
+        if (g_atlas.drawn[page]) {
+            for (int32_t i = 0; i < g_atlas.count; ++i) {
+                const AtlasEntry& e = g_atlas.entries[i];
+                if (e.page == page) RecordTextureAtlasPlace(e.name, name, side, e.x, e.y, e.gutter);
+            }
+            CopyPageLevels(name, side, levels);
+        } else {
+            glDeleteTextures(1, &name);  // it only made its pictures' levels
         }
-        CopyPageLevels(name, side, levels);
         FreeMemory(levels.texels);
     }
     FreeMemory(alpha);

@@ -184,9 +184,10 @@ void BuildTextureTables(bool lowTextures) {
     t.spot = CreateGlyphTexture(work);
     LoadPicture(work, kSquareSpotId);
     t.squareSpot = CreateGlyphTexture(work);
-    // Letters show only now and then (the incoming text, effects): they keep
-    // their own textures, and the pages stay small.
-    BuildAtlasPages();
+    // Letters show only now and then (the incoming text, effects): they are
+    // drawn from their own textures, so that the pages stay small, and only
+    // take their levels from pages.
+    DrawFromAtlas(false);
     aBitmap blank(16, 16);
     t.blank = CreatePaddedTexture(blank, 0);
     t.letter[0] = t.blank;
@@ -194,4 +195,5 @@ void BuildTextureTables(bool lowTextures) {
         t.letter[c] = LoadPicture(work, kLetterBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
     for (int c = 0; c < kLetterCodes; ++c)
         t.letterGlow[c] = LoadPicture(work, kLetterGlowBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
+    BuildAtlasPages();
 }

@@ -27,6 +27,9 @@ int32_t TextureMagnificationOf(int32_t filter);
 // for the atlas get their texture's levels from their page (KeepForAtlas true:
 // the caller uploads nothing); BuildAtlasPages makes the pages and every level.
 void OpenAtlas();
+// Whether quads may be drawn from the pages of the pictures kept from now on
+// (else their pages only make their levels and are deleted).
+void DrawFromAtlas(bool drawn);
 bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height);
 void BuildAtlasPages();
 

@@ -28,7 +28,8 @@ void ResetAtlas(AtlasBuilder& atlas, int32_t pageSide) {
     atlas.pageSide = IsPowerOfTwo(pageSide) ? pageSide : 0;
 }
 
-bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height) {
+bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height,
+                     bool drawn) {
     if (!rgba || width != height || !IsPowerOfTwo(width) || width > kAtlasLargestPicture ||
         atlas.count >= kAtlasCapacity || atlas.pageSide <= 0)
         return false;
@@ -51,36 +52,42 @@ bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, in
             if (edge < margin) margin = edge;
         }
     AtlasEntry& e = atlas.entries[atlas.count++];
-    e = AtlasEntry{name, side, margin * 8 >= side ? 0 : side / 2, alpha, -1, 0, 0};
+    e = AtlasEntry{name, side, margin * 8 >= side ? 0 : side / 2, alpha, -1, 0, 0, drawn};
     return true;
 }
 
 int32_t PlaceAtlasPictures(AtlasBuilder& atlas) {
     atlas.pages = 0;
     if (atlas.pageSide <= 0) return 0;
-    for (int32_t slot = atlas.pageSide; slot >= 1; slot /= 2) {
-        int32_t count = 0;
-        for (int32_t i = 0; i < atlas.count; ++i) count += SlotSide(atlas.entries[i]) == slot;
-        if (count == 0) continue;
-        // The smallest page that holds the class, or pages of the largest side.
-        int32_t side = slot;
-        while (side < atlas.pageSide && static_cast<int64_t>(side) * side < static_cast<int64_t>(count) * slot * slot)
-            side *= 2;
-        const uint64_t perPage = static_cast<uint64_t>(side / slot) * (side / slot);
-        uint64_t placed = 0;
-        for (int32_t i = 0; i < atlas.count; ++i) {
-            AtlasEntry& e = atlas.entries[i];
-            if (SlotSide(e) != slot) continue;
-            if (placed % perPage == 0) {
-                if (atlas.pages >= kAtlasMaxPages) break;
-                atlas.sides[atlas.pages++] = side;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool drawn = pass == 0;
+        for (int32_t slot = atlas.pageSide; slot >= 1; slot /= 2) {
+            int32_t count = 0;
+            for (int32_t i = 0; i < atlas.count; ++i)
+                count += SlotSide(atlas.entries[i]) == slot && atlas.entries[i].drawn == drawn;
+            if (count == 0) continue;
+            // The smallest page that holds the class, or pages of the largest side.
+            int32_t side = slot;
+            while (side < atlas.pageSide &&
+                   static_cast<int64_t>(side) * side < static_cast<int64_t>(count) * slot * slot)
+                side *= 2;
+            const uint64_t perPage = static_cast<uint64_t>(side / slot) * (side / slot);
+            uint64_t placed = 0;
+            for (int32_t i = 0; i < atlas.count; ++i) {
+                AtlasEntry& e = atlas.entries[i];
+                if (SlotSide(e) != slot || e.drawn != drawn) continue;
+                if (placed % perPage == 0) {
+                    if (atlas.pages >= kAtlasMaxPages) break;
+                    atlas.drawn[atlas.pages] = drawn;
+                    atlas.sides[atlas.pages++] = side;
+                }
+                // Slots of one side along the Z-order curve sit at multiples of it.
+                e.page = atlas.pages - 1;
+                ZOrderPoint(placed % perPage, &e.x, &e.y);
+                e.x = e.x * slot + e.gutter;
+                e.y = e.y * slot + e.gutter;
+                ++placed;
             }
-            // Slots of one side along the Z-order curve sit at multiples of it.
-            e.page = atlas.pages - 1;
-            ZOrderPoint(placed % perPage, &e.x, &e.y);
-            e.x = e.x * slot + e.gutter;
-            e.y = e.y * slot + e.gutter;
-            ++placed;
         }
     }
     return atlas.pages;

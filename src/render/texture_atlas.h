@@ -17,7 +17,7 @@
 #include <cstdint>
 
 constexpr int32_t kAtlasCapacity = 1024;  // pictures kept for packing
-constexpr int32_t kAtlasMaxPages = 4;
+constexpr int32_t kAtlasMaxPages = 8;
 constexpr int32_t kAtlasLargestPicture = 256;
 
 struct AtlasEntry {
@@ -27,6 +27,7 @@ struct AtlasEntry {
     uint8_t* alpha;  // side x side, kept until the pages are filled
     int32_t page;    // -1 until placed (or when no page had room)
     int32_t x, y;    // the picture's first texel in its page
+    bool drawn;      // quads may be drawn from the page (else it only makes levels)
 };
 
 struct AtlasBuilder {
@@ -34,6 +35,7 @@ struct AtlasBuilder {
     int32_t count;
     int32_t pages;
     int32_t sides[kAtlasMaxPages];  // side of each page
+    bool drawn[kAtlasMaxPages];     // whether its pictures are drawn from it
     AtlasEntry entries[kAtlasCapacity];
 };
 
@@ -41,9 +43,12 @@ struct AtlasBuilder {
 // of two).
 void ResetAtlas(AtlasBuilder& atlas, int32_t pageSide);
 // Keeps a copy of the alpha of a square picture with a power-of-two side up to
-// kAtlasLargestPicture (every 4th byte of `rgba`). False when it is not kept.
-bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height);
-// Places every kept picture, slots of one size on pages of their own, each page
+// kAtlasLargestPicture (every 4th byte of `rgba`); `drawn` tells whether quads
+// may be drawn from its page or the page only makes its levels. False when the
+// picture is not kept.
+bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height,
+                     bool drawn);
+// Places every kept picture, slots of one size (drawn or not) on pages of their own, each page
 // no larger than its slots need (so that page coordinates keep as much
 // precision as they can); returns the number of pages used. Pictures that do
 // not fit into kAtlasMaxPages pages keep page -1.

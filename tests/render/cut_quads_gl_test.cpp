@@ -232,7 +232,7 @@ TEST_F(CutQuads, TexturesFromPagesHoldTheLevelsGLMakes) {
     SCOPED_TRACE(low);
     Compare([low] { localOptions.extremeLowTextures = low; }, [] {
       const TextureTables& t = textureTables;
-      std::vector<uint32_t> names{t.spot, t.squareSpot};
+      std::vector<uint32_t> names{t.spot, t.squareSpot, t.letter['A'], t.letterGlow['Q']};
       for (int g = 0; g < kGlyphCount; ++g)
         for (uint32_t name : {t.glyph[g], t.blurredGlyph[g], t.rotatorBlur[g], t.glow[g], t.halo[g]}) names.push_back(name);
       glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -25,11 +25,11 @@ TEST(TextureAtlas, SlotsAreAlignedApartAndCopiedInPlace) {
   const Kind kinds[] = {{128, 33, 3}, {64, 11, 9}, {8, 0, 20}, {32, 1, 2}};
   uint32_t name = 1;
   for (const Kind& k : kinds)
-    for (int i = 0; i < k.count; ++i) ASSERT_TRUE(AddAtlasPicture(atlas, name++, Picture(k.side, k.margin).data(), k.side, k.side));
+    for (int i = 0; i < k.count; ++i) ASSERT_TRUE(AddAtlasPicture(atlas, name++, Picture(k.side, k.margin).data(), k.side, k.side, true));
   // Not kept: pictures that are not square powers of two, or too large.
-  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(24, 0).data(), 24, 24));
-  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(512, 0).data(), 512, 512));
-  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(64, 0).data(), 64, 32));
+  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(24, 0).data(), 24, 24, true));
+  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(512, 0).data(), 512, 512, true));
+  EXPECT_FALSE(AddAtlasPicture(atlas, 99, Picture(64, 0).data(), 64, 32, true));
 
   // 128-slots: 3 need a 256 page; 64-slots: 9 plus two 32-pictures with gutters
   // (slots of 64) need 256; 8-pictures get gutters of 4: 20 slots of 16 need 128.
@@ -78,10 +78,19 @@ TEST(TextureAtlas, PicturesBeyondTheLastPageStayOut) {
   static AtlasBuilder atlas;
   ResetAtlas(atlas, 64);
   const std::vector<uint8_t> picture = Picture(64, 20);
-  for (int i = 0; i < kAtlasMaxPages + 2; ++i) ASSERT_TRUE(AddAtlasPicture(atlas, 1 + i, picture.data(), 64, 64));
+  for (int i = 0; i < kAtlasMaxPages + 2; ++i) ASSERT_TRUE(AddAtlasPicture(atlas, 1 + i, picture.data(), 64, 64, i % 2 == 0));
+  // Pictures drawn from their page first, each on pages of their own.
   EXPECT_EQ(PlaceAtlasPictures(atlas), kAtlasMaxPages);
-  EXPECT_EQ(atlas.entries[kAtlasMaxPages - 1].page, kAtlasMaxPages - 1);
-  EXPECT_EQ(atlas.entries[kAtlasMaxPages].page, -1);
+  int placed = 0;
+  for (int i = 0; i < atlas.count; ++i) {
+    const AtlasEntry& e = atlas.entries[i];
+    if (e.page < 0) continue;
+    ++placed;
+    EXPECT_EQ(atlas.drawn[e.page], e.drawn) << i;
+  }
+  EXPECT_EQ(placed, kAtlasMaxPages);
+  EXPECT_EQ(atlas.entries[0].page, 0);
+  EXPECT_EQ(atlas.entries[1].page, (kAtlasMaxPages + 2) / 2);
   FreeAtlas(atlas);
 }
 
