@@ -43,7 +43,7 @@ if(TARGET kvs_art)
   set_property(SOURCE ${KVS_ROOT}/resources/kvs.rc APPEND PROPERTY OBJECT_DEPENDS ${KVS_ART_DIR}/artwork.rc)
 endif()
 set_property(SOURCE ${KVS_ROOT}/resources/kvs.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${KVS_GEN_DIR}/strings.rc ${KVS_ROOT}/resources/dialogs.rc)
+             ${KVS_GEN_DIR}/strings.rc ${KVS_GEN_DIR}/strings_cs.rc ${KVS_ROOT}/resources/dialogs.rc)
 set(KVS_SCR_PATH $<TARGET_FILE:kvs_scr>)
 
 # The frame rate the machine's GL reaches for a number of fragments
@@ -74,6 +74,21 @@ function(kvs_add_wine_test name)
     ENVIRONMENT "KVS_WINE_ARCH=${KVS_WINE_ARCH};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;KVS_SCR=${KVS_SHIPPED_SCR};KVS_SCR_RUNNABLE=${KVS_SCR_PATH};KVS_OUT_DIR=${CMAKE_BINARY_DIR}/test-output"
     TIMEOUT 300)
 endfunction()
+
+# The shipped i686 build as data (it cannot run here): PE headers, imports,
+# resources, and SSE2 arithmetic in the portable core's objects.
+find_program(KVS_I686_OBJDUMP i686-w64-mingw32-objdump)
+find_program(KVS_I686_CXX i686-w64-mingw32-g++-posix)
+get_filename_component(KVS_SHIPPED_DIR ${KVS_SHIPPED_SCR} DIRECTORY)
+add_test(NAME kvs_shipped_scr_check
+         COMMAND bash ${KVS_ROOT}/tests/host/shipped_scr_check.sh ${KVS_I686_OBJDUMP} ${KVS_SHIPPED_SCR}
+                 ${KVS_SHIPPED_DIR}/CMakeFiles/kvs_core.dir)
+# The i686 compiler refuses function pointers without their calling convention.
+add_test(NAME kvs_calling_convention_guard
+         COMMAND ${KVS_I686_CXX} -std=c++17 -fsyntax-only -DWIN32_LEAN_AND_MEAN -I${KVS_ROOT}/src
+                 ${KVS_ROOT}/tests/host/win32/calling_convention_guard.cpp)
+set_tests_properties(kvs_calling_convention_guard PROPERTIES
+  PASS_REGULAR_EXPRESSION "guard.cpp:10:.*its calling convention.*guard.cpp:11:.*its calling convention")
 
 file(GLOB KVS_TEST_LISTS ${KVS_ROOT}/tests/*/tests.cmake)
 foreach(list_file ${KVS_TEST_LISTS})

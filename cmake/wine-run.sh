@@ -34,6 +34,14 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
     touch "$WINEPREFIX/.kvs-ready"
   fi
+  # There is no window manager on the virtual displays: Wine is told to manage its
+  # windows itself, or every window that closes waits two seconds for a manager's
+  # answer that never comes.
+  if [ ! -f "$WINEPREFIX/.kvs-unmanaged" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+      touch "$WINEPREFIX/.kvs-unmanaged"
+    "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 if [ -z "${DISPLAY:-}" ]; then

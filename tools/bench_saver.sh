@@ -14,8 +14,10 @@
 #     default frame's fragment count drawn as plain 64 x 64 quads and as quads
 #     of the saver's size with the saver's texture, filter and blend features;
 #   - the time from process start to the first presented frame, with the
-#     default look and with character blur 8 (median of three starts), and
-#     that of the ceiling program, which sets nothing up (the floor).
+#     default look, with character blur 8 and with sound on (the built-in
+#     mixer, whose output thread decodes the samples beside the first frame;
+#     median of three starts), that thread's decode time, and the time of the
+#     ceiling program, which sets nothing up (the floor).
 # The saver's figures come from its own trace (KVS_TRACE). Runs start with a
 # full screen of rain (jump-in start) and leave out their first seconds.
 #   tools/bench_saver.sh [seconds per run, default 14]
@@ -24,6 +26,7 @@
 #                             each run right after the same run of this tree
 #   KVS_BENCH_PARTS="rate noop ceiling start"  the parts to run
 #   KVS_BENCH_SIZES="1024x768 1920x1080"       the screen sizes of the rates
+#   KVS_BENCH_START_ONLY=1                     the same as KVS_BENCH_PARTS=start
 # Needs the runnable Windows tree built (tools/test.sh or tools/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +40,7 @@ export WINEPREFIX="$PWD/$tree/wineprefix-bench"
 seconds=${1:-14}
 skip=4
 parts=" ${KVS_BENCH_PARTS:-rate noop ceiling start} "
+[ -z "${KVS_BENCH_START_ONLY:-}" ] || parts=" start "
 sizes=${KVS_BENCH_SIZES:-1024x768 1920x1080}
 for b in "${builds[@]}"; do
   for f in "$b/TheKorvanSelwyth.scr" "$b/kvs_saver_options.exe"; do
@@ -211,19 +215,27 @@ echo
 echo "Process start to first presented frame (1024x768, median of 3):"
 start_display 1024x768
 median_of() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
-for look in "defaults" "character blur 8"; do
+decodes=()
+for look in "defaults" "character blur 8" "sound on"; do
   for b in "${builds[@]}"; do
     values=() cpu=()
     for attempt in 1 2 3; do
-      if [ "$look" = defaults ]; then extra=(); else extra=(charBlurLevel=8); fi
+      case "$look" in
+        defaults) extra=() ;;
+        "sound on") extra=(soundEnabled=1 volume=128) ;;
+        *) extra=(charBlurLevel=8) ;;
+      esac
       run_saver "$b" "$work/start.log" 1 "${extra[@]}"
       values+=("$(sed -n 's/^first_frame ms_since_process_start=\([0-9.]*\).*/\1/p' "$work/start.log")")
       cpu+=("$(sed -n 's/^first_frame.*cpu_ms=\([0-9.]*\).*/\1/p' "$work/start.log")")
+      decode=$(sed -n 's/^sound output .*decode_ms=\([0-9.]*\) decode_cpu_ms=\([0-9.]*\).*/\1 (cpu \2)/p' "$work/start.log")
+      [ -z "$decode" ] || [ "$b" != "${builds[0]}" ] || decodes+=("$decode")
     done
     printf '%-44s %8s ms, CPU %7s ms   (runs: %s; CPU %s)\n' "$look, $(label_of "$b")" "$(median_of "${values[@]}")" \
       "$(median_of "${cpu[@]}")" "${values[*]}" "${cpu[*]:-}"
   done
 done
+printf '%-44s %s ms\n' "sound on: sample decode (thread)" "$(IFS=,; echo "${decodes[*]:-}" | sed 's/,/, /g')"
 # The same for a program that only clears and swaps: Wine, the GL context and
 # the first frame without any set-up of the saver's own.
 values=() cpu=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test: the portable core natively under
-# AddressSanitizer and UBSan, then the Win32 layer and the screensaver under Wine.
+# AddressSanitizer and UBSan, the fuzz targets for 30 s each, then the Win32 layer
+# and the screensaver under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/wine-env.sh
@@ -12,6 +13,7 @@ build() {
   cmake --build "build/$1" -j"$jobs"
 }
 build native
+build fuzz
 build win32
 tree=$(kvs_runnable_tree)
 [ "$tree" = win32 ] || build "$tree"
@@ -19,7 +21,7 @@ tree=$(kvs_runnable_tree)
 # One CTest run over both trees, so that one summary closes the run.
 mkdir -p build/all
 cat > build/all/CTestTestfile.cmake <<CTEST
-subdirs("$PWD/build/native" "$PWD/build/$tree")
+subdirs("$PWD/build/native" "$PWD/build/fuzz" "$PWD/build/$tree")
 CTEST
 
 kvs_ensure_display 1280x1024x24

@@ -68,6 +68,9 @@ void ReadDiagnosticsOptions() {
     if (const char* path = std::getenv("KVS_TRACE")) {
         std::strncpy(diagnostics.tracePath, path, sizeof diagnostics.tracePath - 1);
     }
+    if (const char* path = std::getenv("KVS_SOUND_WAV")) {
+        std::strncpy(diagnostics.soundCapturePath, path, sizeof diagnostics.soundCapturePath - 1);
+    }
     long v = 0;
     if (ReadNumber("KVS_TEST_SEED", &v)) {
         diagnostics.fixedSeed = true;

@@ -6,6 +6,8 @@
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
 //   KVS_TEST_WHOLE_QUADS=1  draw every quad of the grid passes whole
+//   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
+//                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
 #pragma once
 
@@ -20,6 +22,7 @@ struct DiagnosticsOptions {
     int32_t holdAfterFrames;  // 0: never hold
     bool directLayers;
     bool wholeQuads;
+    char soundCapturePath[512];  // empty: no capture
 };
 
 extern DiagnosticsOptions diagnostics;

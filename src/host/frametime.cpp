@@ -19,7 +19,7 @@ void ClearDisplayGrids() { ClearCodeGrids(displayCount); }
 int32_t FrameUnits(int32_t lastFrameMs, float speed) {
     const double product = static_cast<double>(lastFrameMs) * 1000.0 * static_cast<double>(speed);
     if (!(product >= 1000.0)) return 1;  // zero, negative or not a number
-    if (product >= 2147483647000.0) return INT32_MAX;
+    if (product >= 1000.0 * kMaxFrameUnits) return kMaxFrameUnits;
     const int64_t truncated = static_cast<int64_t>(product);
     return static_cast<int32_t>(truncated / 1000);
 }

@@ -6,8 +6,13 @@
 
 #include <cstdint>
 
+// Longest simulated time of one frame: 60 rows of tracer travel. A longer frame
+// (a stall, or a stored speed far beyond the settings window's 51.2) continues
+// the rain instead of replaying it, so one frame never runs more than 60 steps.
+constexpr int32_t kMaxFrameUnits = 60000;
+
 // trunc(lastFrameMs * 1000 * speed) div 1000, formed in floating point; at least 1
-// (also for a non-finite or negative product) and at most INT32_MAX.
+// (also for a non-finite or negative product) and at most kMaxFrameUnits.
 int32_t FrameUnits(int32_t lastFrameMs, float speed);
 
 // Number of StepSimulation(1000) calls of the jump-in warm-up: 6 x rows when

@@ -60,7 +60,7 @@ void SetExtensionStubReport(void (*report)(const char*, const char*)) {
     g_stubReport = report ? report : DefaultStubReport;
 }
 
-void UnavailableExtensionStub() {
+void KVS_SYSTEM_CALL UnavailableExtensionStub() {
     g_stubReport("Ostra Engine",
                  "Major application error: Unavailable OpenGL extension function called directly.\n"
                  "This may mean that your OpenGL extensions does not meet this application's requirements.\n\n"

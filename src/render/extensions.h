@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "host/call_convention.h"
+
 constexpr int kExtensionFlagCount = 128;
 
 // Flag indices of the known extensions.
@@ -37,7 +39,9 @@ enum ExtensionIndex : int {
     kExtSeparateSpecularColor = 102,
 };
 
-typedef void (*ExtensionProc)();
+// Entry points are held with the GL calling convention and cast to their own
+// types with EntryPointAs, which refuses a type without it.
+typedef SystemProc ExtensionProc;
 // Resolves an entry point by name (wglGetProcAddress on Windows); null when absent.
 typedef ExtensionProc (*ExtensionResolver)(const char* name);
 
@@ -57,7 +61,7 @@ void SetExtensionResolver(ExtensionResolver resolver);
 void SetExtensionStubReport(void (*report)(const char* caption, const char* text));
 
 // The stub every unresolved slot holds: reports and exits with status 1.
-[[noreturn]] void UnavailableExtensionStub();
+[[noreturn]] void KVS_SYSTEM_CALL UnavailableExtensionStub();
 
 // Fills the registry from an extension string (null counts as empty): every
 // slot gets the stub, the flags are set by substring tests, and the entry points
@@ -78,3 +82,8 @@ int ExtensionEntryPointSlot(const char* name);   // slot of a function name, -1 
 
 // The two entry points the renderer calls.
 ExtensionProc GetEntryPoint(const ExtensionRegistry& registry, const char* name);
+// The same, as the function's declared type (a PFN...PROC of glext.h).
+template <typename Fn>
+Fn EntryPointAs(const ExtensionRegistry& registry, const char* name) {
+    return SystemProcAs<Fn>(GetEntryPoint(registry, name));
+}

@@ -36,6 +36,10 @@ float LargeGlyphScale(float k) { return k >= 1.0f ? k : 1.0f + 1.8f * (k - 1.0f)
 
 void BuildDisplayQuads(QuadArrays& arrays, int display, const DisplayGeometry& g, float k, int32_t blurLevel) {
     if (display < 0 || display >= kQuadDisplaySlots) return;
+    if (!(k >= 0.0f)) k = 0.0f;
+    if (k > kMaxCharSize) k = kMaxCharSize;
+    if (blurLevel < 0) blurLevel = 0;
+    if (blurLevel > kMaxQuadBlurLevel) blurLevel = kMaxQuadBlurLevel;
     const float w = g.cellWidth;
     const float h = g.cellHeight;
     const float a = (k - 1.0f) / 2.0f;

@@ -49,7 +49,12 @@ DisplayGeometry MakeDisplayGeometry(int32_t width, int32_t height, int32_t colum
 // Fills the four quads of display slot `display` (0..15) around a cell of the
 // given size, for character size `charSize` and vertical blur level `blurLevel`,
 // with the shared texture coordinates. Corners run top-left, top-right,
-// bottom-right, bottom-left; z = 0, w = 1.
+// bottom-right, bottom-left; z = 0, w = 1. Stored values beyond the settings
+// window's largest are held there (size 0..2, NaN as 0; level 0..15): every
+// layer draws these quads, so larger ones would make a single frame fill the
+// screen thousands of times over.
+constexpr float kMaxCharSize = 2.0f;
+constexpr int32_t kMaxQuadBlurLevel = 15;
 void BuildDisplayQuads(QuadArrays& arrays, int display, const DisplayGeometry& g, float charSize, int32_t blurLevel);
 
 // The large-glyph scale s of a character size k: k when k >= 1, else 1 + 1.8 (k - 1).

@@ -53,10 +53,8 @@ void SetUpQuadArrays() {
                              GetEntryPoint(renderer.extensions, "glBindBufferARB") != UnavailableExtensionStub &&
                              GetEntryPoint(renderer.extensions, "glBufferDataARB") != UnavailableExtensionStub;
     if (renderer.vertexBuffers) {
-        const auto bindBuffer =
-            reinterpret_cast<PFNGLBINDBUFFERARBPROC>(GetEntryPoint(renderer.extensions, "glBindBufferARB"));
-        const auto bufferData =
-            reinterpret_cast<PFNGLBUFFERDATAARBPROC>(GetEntryPoint(renderer.extensions, "glBufferDataARB"));
+        const auto bindBuffer = EntryPointAs<PFNGLBINDBUFFERARBPROC>(renderer.extensions, "glBindBufferARB");
+        const auto bufferData = EntryPointAs<PFNGLBUFFERDATAARBPROC>(renderer.extensions, "glBufferDataARB");
         bindBuffer(GL_ARRAY_BUFFER_ARB, 1);
         bufferData(GL_ARRAY_BUFFER_ARB, sizeof renderer.quads.vertices, renderer.quads.vertices, GL_STATIC_DRAW_ARB);
         glVertexPointer(4, GL_FLOAT, 0, nullptr);
@@ -205,8 +203,7 @@ struct DirectSink {
 
 void RestoreQuadPointers() {
     if (renderer.vertexBuffers) {
-        const auto bindBuffer =
-            reinterpret_cast<PFNGLBINDBUFFERARBPROC>(GetEntryPoint(renderer.extensions, "glBindBufferARB"));
+        const auto bindBuffer = EntryPointAs<PFNGLBINDBUFFERARBPROC>(renderer.extensions, "glBindBufferARB");
         bindBuffer(GL_ARRAY_BUFFER_ARB, 1);
         glVertexPointer(4, GL_FLOAT, 0, nullptr);
         bindBuffer(GL_ARRAY_BUFFER_ARB, 2);

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "settings/scales.h"
 #include "settings/strings.h"
 
 namespace {
@@ -24,6 +25,11 @@ int Format(char* out, int capacity, const char* format, ...) {
     }
     return n < capacity ? n : capacity - 1;
 }
+
+// Labels show products of stored values, held within the int that the format
+// strings print.
+int Held(int64_t v) { return HeldInt(v); }
+int RoundedPercent(float factor) { return HeldTrunc(std::round(static_cast<double>(factor) * 100)); }
 
 }  // namespace
 
@@ -51,7 +57,7 @@ int FormatIntervalLabel(char* out, int capacity, uint32_t formatId, int value, u
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     if (value == 255 && keyOnlyId != 0)
         return Format(out, capacity, GetString(formatId), 0, GetString(keyOnlyId));
-    return Format(out, capacity, GetString(formatId), value + 1, IntervalUnit(value));
+    return Format(out, capacity, GetString(formatId), Held(int64_t{value} + 1), IntervalUnit(value));
 #pragma GCC diagnostic pop
 }
 
@@ -69,21 +75,21 @@ int FormatSettingsLabel(char* out, int capacity, uint32_t labelId, const Setting
     }
     case 7304:
         return Format(out, capacity, f, s.splashInterval, OrdinalSuffix(s.splashInterval, kOrdinalCount),
-                      s.releaseMaxTracers * s.splashMaxTracers);
-    case 7305: return Format(out, capacity, f, s.rotatorsOccurrence * 10);
+                      Held(int64_t{s.releaseMaxTracers} * s.splashMaxTracers));
+    case 7305: return Format(out, capacity, f, Held(int64_t{s.rotatorsOccurrence} * 10));
     case 7306:
-        return Format(out, capacity, f, s.streamLength * s.rows + s.rows / 2,
-                      s.streamLength * s.rows / 2 + s.rows / 2);
+        return Format(out, capacity, f, Held(int64_t{s.streamLength} * s.rows + s.rows / 2),
+                      Held(int64_t{s.streamLength} * s.rows / 2 + s.rows / 2));
     case 7307: return Format(out, capacity, f, s.positiveDensity);
     case 7308: return Format(out, capacity, f, s.negativeDensity);
     case 7408:
-        return Format(out, capacity, f, s.glowingTracers * 10, static_cast<double>(s.glowIntensity) * 100);
+        return Format(out, capacity, f, Held(int64_t{s.glowingTracers} * 10), static_cast<double>(s.glowIntensity) * 100);
     case 7409:
         return Format(out, capacity, f, s.charBlurLevel, OrdinalSuffix(s.charBlurLevel, kOrdinalLevel),
                       static_cast<double>(s.charEnglow));
-    case 7411: return Format(out, capacity, f, s.speedVariability * 10);
+    case 7411: return Format(out, capacity, f, Held(int64_t{s.speedVariability} * 10));
     case 7416:
-        return Format(out, capacity, f, static_cast<int>(std::lround(static_cast<double>(s.charSize) * 100)));
+        return Format(out, capacity, f, RoundedPercent(s.charSize));
     case 7701: return Format(out, capacity, f, s.motionBlurDepth);
     case 7702:
         return Format(out, capacity, f, s.verticalBlurLevel, OrdinalSuffix(s.verticalBlurLevel, kOrdinalLevel));

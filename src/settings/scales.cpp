@@ -2,9 +2,21 @@
 
 #include <cstdint>
 
+int HeldTrunc(double v) {
+    if (!(v > -2147483648.0)) return INT32_MIN;
+    if (v >= 2147483647.0) return INT32_MAX;
+    return static_cast<int>(v);
+}
+
+int HeldInt(int64_t v) { return v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : static_cast<int>(v)); }
+
 namespace {
 
-int Trunc(double v) { return static_cast<int>(v); }
+// Positions are formed from stored values, which may be anything: in 64 bits or
+// doubles, then held within int. Out-of-range results (NaN included) stay out of
+// 0..255, so the slider keeps its place.
+int Trunc(double v) { return HeldTrunc(v); }
+int Held(int64_t v) { return HeldInt(v); }
 
 }  // namespace
 
@@ -61,25 +73,25 @@ int SetSliderValue(SettingsRecord& s, SliderField field, int p) {
 int GetSliderPosition(const SettingsRecord& s, SliderField field) {
     switch (field) {
     case kSliderSpeed: return Trunc(5.0 * s.speed - 1);
-    case kSliderColumns: return s.columns - 8;
-    case kSliderRows: return s.rows - 6;
-    case kSliderReleaseIntervalLog2: return 33 * s.releaseIntervalLog2;
-    case kSliderReleaseMaxTracers: return Trunc(16.5 * (s.releaseMaxTracers - 1));
-    case kSliderSplashInterval: return 2 * s.splashInterval - 1;
-    case kSliderSplashMaxTracers: return 16 * s.splashMaxTracers - 1;
-    case kSliderRotatorsOccurrence: return 25 * s.rotatorsOccurrence;
-    case kSliderGlowingTracers: return 25 * s.glowingTracers;
-    case kSliderSpeedVariability: return 25 * s.speedVariability;
-    case kSliderStreamLength: return 16 * s.streamLength;
+    case kSliderColumns: return Held(int64_t{s.columns} - 8);
+    case kSliderRows: return Held(int64_t{s.rows} - 6);
+    case kSliderReleaseIntervalLog2: return Held(33 * int64_t{s.releaseIntervalLog2});
+    case kSliderReleaseMaxTracers: return Trunc(16.5 * (int64_t{s.releaseMaxTracers} - 1));
+    case kSliderSplashInterval: return Held(2 * int64_t{s.splashInterval} - 1);
+    case kSliderSplashMaxTracers: return Held(16 * int64_t{s.splashMaxTracers} - 1);
+    case kSliderRotatorsOccurrence: return Held(25 * int64_t{s.rotatorsOccurrence});
+    case kSliderGlowingTracers: return Held(25 * int64_t{s.glowingTracers});
+    case kSliderSpeedVariability: return Held(25 * int64_t{s.speedVariability});
+    case kSliderStreamLength: return Held(16 * int64_t{s.streamLength});
     case kSliderPositiveDensity: return Trunc(2.55 * s.positiveDensity);
     case kSliderNegativeDensity: return Trunc(2.55 * s.negativeDensity);
     case kSliderGlowIntensity: return Trunc(255.0 * s.glowIntensity);
     case kSliderRadialDiffuse: return Trunc(255.0 * s.radialDiffuse);
-    case kSliderCharBlurLevel: return 31 * s.charBlurLevel;
+    case kSliderCharBlurLevel: return Held(31 * int64_t{s.charBlurLevel});
     case kSliderCharEnglow: return Trunc((s.charEnglow - 1.0) * 127.5);
     case kSliderCharSize: return Trunc((s.charSize - 0.5) * 170.0);
-    case kSliderMotionBlurDepth: return 4 * s.motionBlurDepth;
-    case kSliderVerticalBlurLevel: return 17 * s.verticalBlurLevel;
+    case kSliderMotionBlurDepth: return Held(4 * int64_t{s.motionBlurDepth});
+    case kSliderVerticalBlurLevel: return Held(17 * int64_t{s.verticalBlurLevel});
     case kSliderHalo: return s.halo;
     case kSliderTextInterval: return s.textInterval;
     case kSliderDejaVuInterval: return s.dejaVuInterval;
@@ -91,18 +103,18 @@ int GetSliderPosition(const SettingsRecord& s, SliderField field) {
     case kSliderLightningsInterval: return s.lightningsInterval;
     case kSliderCrashInterval: return s.crashInterval;
     case kSliderSupermanInterval: return s.supermanInterval;
-    case kSliderDejaVuSpeed: return (s.dejaVuSpeed - 2000) / 40;
-    case kSliderDejaVuBars: return s.dejaVuBars - 4;
-    case kSliderBurstSpeed: return (s.burstSpeed - 2000) / 100;
-    case kSliderSmallBurstsSpeed: return (s.smallBurstsSpeed - 2000) / 100;
-    case kSliderBurstBorder: return 8 * s.burstBorder - 1;
-    case kSliderSmallBurstsBorder: return 8 * s.smallBurstsBorder - 1;
-    case kSliderCrashEffects: return s.crashEffects - 2;
-    case kSliderSmallBurstsNumber: return 4 * s.smallBurstsNumber - 5;
+    case kSliderDejaVuSpeed: return Held((int64_t{s.dejaVuSpeed} - 2000) / 40);
+    case kSliderDejaVuBars: return Held(int64_t{s.dejaVuBars} - 4);
+    case kSliderBurstSpeed: return Held((int64_t{s.burstSpeed} - 2000) / 100);
+    case kSliderSmallBurstsSpeed: return Held((int64_t{s.smallBurstsSpeed} - 2000) / 100);
+    case kSliderBurstBorder: return Held(8 * int64_t{s.burstBorder} - 1);
+    case kSliderSmallBurstsBorder: return Held(8 * int64_t{s.smallBurstsBorder} - 1);
+    case kSliderCrashEffects: return Held(int64_t{s.crashEffects} - 2);
+    case kSliderSmallBurstsNumber: return Held(4 * int64_t{s.smallBurstsNumber} - 5);
     case kSliderSmallBurstsSize: return Trunc((s.smallBurstsSize - 1.0) * 64.0);
-    case kSliderDropsNumber: return s.dropsNumber - 1;
-    case kSliderLightningsSpeed: return (s.lightningsSpeed - 500) / 10;
-    case kSliderSupermanSpeed: return (s.supermanSpeed - 1000) / 50;
+    case kSliderDropsNumber: return Held(int64_t{s.dropsNumber} - 1);
+    case kSliderLightningsSpeed: return Held((int64_t{s.lightningsSpeed} - 500) / 10);
+    case kSliderSupermanSpeed: return Held((int64_t{s.supermanSpeed} - 1000) / 50);
     case kSliderFieldCount: break;
     }
     return -1;
@@ -118,7 +130,7 @@ void ApplyCharactersNumber(SettingsRecord& s, int n, double aspect) {
     s.rows = rows;
 }
 
-int CharactersNumberPosition(const SettingsRecord& s) { return ((s.columns - 20) / 10) * 16; }
+int CharactersNumberPosition(const SettingsRecord& s) { return Held((int64_t{s.columns} - 20) / 10 * 16); }
 
 double ScreenAspect(int width, int height) {
     if (width <= 0 || height <= 0) return 1.2;
@@ -155,7 +167,7 @@ void ApplyDensity(SettingsRecord& s, int n) {
     s.negativeDensity = d.negativeDensity;
 }
 
-int DensityPosition(const SettingsRecord& s) { return (s.releaseMaxTracers - 1) * 32; }
+int DensityPosition(const SettingsRecord& s) { return Held((int64_t{s.releaseMaxTracers} - 1) * 32); }
 
 int DensityNameId(int n) { return 7120 + ClampDensity(n); }
 
@@ -187,7 +199,7 @@ bool IsBootEffect(const SettingsRecord& s) { return s.consoleStart == 1 && s.jum
 int VolumeFromPosition(int p) { return p; }
 int VolumePosition(const LocalOptionsRecord& l) { return l.volume; }
 int TextureFilterFromPosition(int p) { return p / 80; }
-int TextureFilterPosition(const LocalOptionsRecord& l) { return 80 * l.textureFilter; }
+int TextureFilterPosition(const LocalOptionsRecord& l) { return Held(80 * int64_t{l.textureFilter}); }
 
 int TextureFilterNameId(int filter) {
     return (filter >= 0 && filter <= 3) ? 7731 + filter : 7731;

@@ -3,7 +3,15 @@
 // local options scales.
 #pragma once
 
+#include <cstdint>
+
 #include "settings/settings.h"
+
+// Stored values may be anything; what the window shows of them is formed in 64
+// bits or doubles and held within int: trunc toward zero, saturating, and NaN
+// gives INT32_MIN (outside every slider's 0..255).
+int HeldInt(int64_t v);
+int HeldTrunc(double v);
 
 enum SliderField {
     kSliderSpeed,

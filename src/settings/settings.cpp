@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <cmath>
 #include <cstring>
 
 SettingsRecord settings;
@@ -156,7 +157,10 @@ bool IsSettingsRecordValid(const SettingsRecord& s) {
     const int32_t columns = s.columns;
     const int32_t rows = s.rows;
     const float speed = s.speed;
-    return columns >= 8 && rows >= 6 && speed != 0.0f;
+    // The upper bounds keep every grid-sized buffer and loop of the rain small; a
+    // speed that is not finite has no meaningful frame time.
+    return columns >= 8 && columns <= kMaxColumns && rows >= 6 && rows <= kMaxRows && speed != 0.0f &&
+           std::isfinite(speed);
 }
 
 void ApplyPreviewOverrides(SettingsRecord& s) {

@@ -148,6 +148,9 @@ struct LocalOptionsRecord {
 constexpr int kSettingsRecordSize = 716;
 constexpr int kLocalOptionsRecordSize = 101;
 constexpr float kProgramVersion = 0.54f;
+// The largest grid the settings window can produce; larger stored grids are refused.
+constexpr int32_t kMaxColumns = 263;
+constexpr int32_t kMaxRows = 261;
 
 static_assert(sizeof(SettingsRecord) == kSettingsRecordSize, "settings record image is 716 bytes");
 static_assert(sizeof(LocalOptionsRecord) == kLocalOptionsRecordSize, "local options image is 101 bytes");
@@ -163,7 +166,7 @@ void FillDefaultSettings(SettingsRecord& s);
 void FillDefaultLocalOptions(LocalOptionsRecord& l);
 
 // The start-up validity rule: false when the record must be replaced by the defaults
-// (columns below 8, rows below 6, or speed exactly 0.0).
+// (columns outside 8..263, rows outside 6..261, or a speed of 0.0 or not finite).
 bool IsSettingsRecordValid(const SettingsRecord& s);
 
 // Run-time overrides, applied to the live record only and never stored.

@@ -41,6 +41,11 @@ constexpr int64_t kClockRebaseAt = 2000000000;
 constexpr int64_t kClockRebaseBy = 1500000000;
 static_assert(kClockRebaseBy % kRotationUnits == 0, "rebasing keeps tick and turn phases");
 constexpr int kMaxPickCandidates = 1024;
+// A new stream's eraser starts at most this many rows above the display (the
+// settings window gives at most 15 x 261 + 130). Longer stored lengths are held
+// here: such a stream never ends on screen anyway, and row arithmetic stays far
+// from overflow.
+constexpr int64_t kMaxStreamRows = 1000000;
 constexpr int32_t kRestingHeadPause = 10000000;
 constexpr double kPi = 3.14159265358979323846;
 
@@ -532,8 +537,10 @@ int StartTracer(int slot) {
     t.column = column;
 
     t.headRow = -1;
-    t.eraserRow = Clamp32(-static_cast<int64_t>(R / 2) -
-                          Random(Clamp32(static_cast<int64_t>(R) * settings.streamLength)));
+    int64_t spread = static_cast<int64_t>(R) * settings.streamLength;
+    if (spread > kMaxStreamRows) spread = kMaxStreamRows;
+    if (spread < -kMaxStreamRows) spread = -kMaxStreamRows;  // Random draws from |n|
+    t.eraserRow = static_cast<int32_t>(-(R / 2) - Random(static_cast<int32_t>(spread)));
     const bool negative = Random(8) == 0;
     const int density = negative ? settings.negativeDensity : settings.positiveDensity;
     for (int32_t row = 0; row < R; ++row) FillStreamCell(t.cells[row], density, t.display, t.column, row);

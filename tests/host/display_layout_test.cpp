@@ -109,26 +109,6 @@ TEST_F(DisplayLayout, AnUnwritableLogIsSkipped) {
   EXPECT_EQ(displayCount, 1);
 }
 
-TEST(DisplayGeometry, EveryDisplayGetsItsOwnCellsAndQuads) {
-  // Two displays of different sizes, the second left of the first.
-  const DisplayRect rects[2] = {{0, 0, 1920, 1080}, {-1280, 56, 0, 1080}};
-  QuadArrays quads{};
-  for (int i = 0; i < 2; ++i) {
-    const DisplayGeometry g = MakeDisplayGeometry(RectWidth(rects[i]), RectHeight(rects[i]), 80, 40);
-    BuildDisplayQuads(quads, i, g, 1.0f, 0);
-  }
-  // Display 0: 24 x 27 cells; display 1: 16 x 25.6.
-  const float* d0 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 0) * 4];
-  const float* d1 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 1) * 4];
-  EXPECT_FLOAT_EQ(d0[4], 24.0f);
-  EXPECT_FLOAT_EQ(d0[9], 27.0f);
-  EXPECT_FLOAT_EQ(d1[4], 16.0f);
-  EXPECT_FLOAT_EQ(d1[9], 25.6f);
-  // Slots of absent displays stay empty.
-  const float* d2 = &quads.vertices[QuadFirstVertex(kGlyphQuad, 2) * 4];
-  for (int k = 0; k < 16; ++k) EXPECT_EQ(d2[k], 0.0f);
-}
-
 TEST(DisplayModes, ResolutionsDepthsAndRatesInFirstSeenOrder) {
   static DisplayModeList list;
   ClearDisplayModeList(list);

@@ -46,9 +46,12 @@ TEST_F(FrameTimeTest, UnitsFromMilliseconds) {
     EXPECT_EQ(1, FrameUnits(16, -20.0f));
     EXPECT_EQ(1, FrameUnits(-5, 20.0f));
     EXPECT_EQ(1, FrameUnits(16, std::numeric_limits<float>::quiet_NaN()));
-    EXPECT_EQ(INT32_MAX, FrameUnits(16, std::numeric_limits<float>::infinity()));
-    EXPECT_EQ(INT32_MAX, FrameUnits(INT32_MAX, 20.0f));  // no wrap-around in the product
-    EXPECT_EQ(72000000, FrameUnits(3600000, 20.0f));
+    // A stall or an absurd speed runs at most 60 steps in one frame.
+    EXPECT_EQ(kMaxFrameUnits, FrameUnits(16, std::numeric_limits<float>::infinity()));
+    EXPECT_EQ(kMaxFrameUnits, FrameUnits(16, 1e30f));
+    EXPECT_EQ(kMaxFrameUnits, FrameUnits(INT32_MAX, 20.0f));  // no wrap-around in the product
+    EXPECT_EQ(kMaxFrameUnits, FrameUnits(3600000, 20.0f));
+    EXPECT_EQ(59980, FrameUnits(2999, 20.0f));
 }
 
 TEST_F(FrameTimeTest, ChunksOfAtMostOneRow) {

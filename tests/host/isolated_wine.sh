@@ -42,13 +42,6 @@ export DISPLAY=":$n"
 
 if [ -n "${KVS_OUT_DIR:-}" ]; then mkdir -p "$KVS_OUT_DIR"; fi
 
-# There is no window manager on the virtual display: Wine is told to manage its
-# windows itself, or unmapping a full-screen window waits two seconds for a
-# manager's answer that never comes.
-if [ -n "${WINEPREFIX:-}" ] && [ ! -f "$WINEPREFIX/.kvs-unmanaged" ]; then
-  "$root/cmake/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-    touch "$WINEPREFIX/.kvs-unmanaged"
-fi
 "$root/cmake/wine-run.sh" "$exe" "$@"
 status=$?
 

@@ -29,6 +29,11 @@ if(WIN32)
 
   kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
+  kvs_add_saver_wine_test(kvs_hostile_records_wine_test ${KVS_ROOT}/tests/host/win32/hostile_records_wine_test.cpp
+                          ${KVS_ROOT}/tests/settings/hostile_records.cpp)
+  target_link_libraries(kvs_hostile_records_wine_test PRIVATE psapi)
+  # A small screen: software GL fills the heaviest records' frames in a second.
+  set_property(TEST kvs_hostile_records_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_SCREEN=480x360x24")
   kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
   kvs_add_wine_test(kvs_frame_tick_wine_test ${KVS_ROOT}/tests/host/win32/frame_tick_wine_test.cpp)
 endif()

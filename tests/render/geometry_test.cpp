@@ -2,6 +2,8 @@
 // camera zoom and the glyph look-up of texture names.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 
 #include "render/geometry.h"
@@ -97,6 +99,24 @@ TEST(RendererGeometry, SmallAndLargeCharactersAndTheVerticalBlurQuad) {
   // Slots outside 0..15 are ignored.
   BuildDisplayQuads(q, 16, g, 1.0f, 0);
   BuildDisplayQuads(q, -1, g, 1.0f, 0);
+}
+
+TEST(RendererGeometry, StoredSizesOfAnyValueKeepEveryQuadNearItsCell) {
+  const DisplayGeometry g = MakeDisplayGeometry(800, 400, 80, 40);  // 10 x 10 pixel cells
+  const float sizes[] = {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN(), 2.0f};
+  for (float size : sizes) {
+    for (int32_t level : {INT32_MAX, INT32_MIN, 15}) {
+      QuadArrays q{};
+      BuildDisplayQuads(q, 0, g, size, level);
+      for (int set = 0; set < kQuadSets; ++set) {
+        const Box b = QuadBox(q, set, 0);
+        // The largest is the vertical blur quad at size 2 and level 15: 1 + 4.75 x 2 cells tall.
+        for (float edge : {b.left, b.top, b.right, b.bottom}) {
+          EXPECT_TRUE(edge >= -48.0f && edge <= 58.0f) << size << " " << level << " set " << set << ": " << edge;
+        }
+      }
+    }
+  }
 }
 
 TEST(RendererGeometry, QuadSlotsFollowSetAndDisplay) {

@@ -52,6 +52,20 @@ TEST(Labels, ValuesShownFromTheDefaults) {
     EXPECT_EQ(Label(6309, s), "Sizes: 1/3.00");
 }
 
+TEST(Labels, StoredExtremesShowHeldNumbers) {
+    SettingsRecord s = Defaults();
+    s.rotatorsOccurrence = INT32_MAX;
+    s.charSize = 1e30f;
+    s.releaseMaxTracers = INT32_MIN;
+    s.splashMaxTracers = 2;
+    EXPECT_EQ(Label(7305, s), "Rotators occurance: 2147483647% ");
+    EXPECT_EQ(Label(7416, s), "Characters size: 2147483647%");
+    EXPECT_NE(Label(7304, s).find("up to -2147483648 tracers"), std::string::npos);
+    char out[64];
+    FormatIntervalLabel(out, sizeof out, 7506, INT32_MAX, 0);
+    EXPECT_EQ(std::string(out), "Interval: 2147483647 screens");
+}
+
 TEST(Labels, SuffixesFollowTheirValues) {
     SettingsRecord s = Defaults();
     s.releaseIntervalLog2 = 0;

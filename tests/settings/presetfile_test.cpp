@@ -202,14 +202,6 @@ TEST(PresetFile, OversizedAndTruncatedRecordsLeaveTheBufferAlone) {
     EXPECT_EQ(r.memoryRecord, big);
 }
 
-TEST(PresetFile, WriterRefusesTooSmallOutput) {
-    const std::vector<uint8_t> record = DefaultImage();
-    std::vector<uint8_t> out(769);
-    EXPECT_EQ(WritePresetImage(record.data(), 716, out.data(), out.size()), -1);
-    EXPECT_EQ(WritePresetImage(nullptr, 716, out.data(), out.size()), -1);
-    EXPECT_EQ(WritePresetImage(nullptr, 0, out.data(), out.size()), kPresetHeaderSize);
-}
-
 TEST(PresetNames, ImportProposesTheFileNameWithoutItsExtension) {
     struct Case {
         const char* path;
@@ -264,102 +256,6 @@ TEST(PresetNames, QuotedPathsLoseTheirQuotes) {
         char out[kPresetNameCapacity];
         UnquotePresetPath(c.in, out, sizeof out);
         EXPECT_STREQ(out, c.out) << c.in;
-    }
-}
-
-TEST(PresetNames, LongInputsAreCutToTheBuffer) {
-    const std::string longName(5000, 'n');
-    std::vector<char> out(kPresetNameCapacity, 'x');
-    ProposeExportFileName(longName.c_str(), out.data(), kPresetNameCapacity);
-    EXPECT_EQ(std::strlen(out.data()), 2047u);
-    const std::string longPath = "C:\\" + longName + ".kvs";
-    ProposePresetName(longPath.c_str(), out.data(), kPresetNameCapacity);
-    EXPECT_EQ(std::string(out.data()), longName.substr(0, 2047));
-    UnquotePresetPath(("\"" + longPath + "\"").c_str(), out.data(), kPresetNameCapacity);
-    EXPECT_EQ(std::strlen(out.data()), 2047u);
-
-    char tiny[4];
-    ProposePresetName("C:\\abcdef.kvs", tiny, sizeof tiny);
-    EXPECT_STREQ(tiny, "abc");
-    ProposeExportFileName("a/b/c/d", tiny, sizeof tiny);
-    EXPECT_STREQ(tiny, "a_b");
-    char one[1] = {'z'};
-    UnquotePresetPath("\"abc\"", one, 1);
-    EXPECT_EQ(one[0], '\0');
-}
-
-// Random and mutated files with a fixed seed: every result is one of the listed
-// codes, the buffer is written only on success and never past the declared size
-// (the buffers are exactly `capacity` long, so the sanitizer sees any overrun).
-TEST(PresetFileFuzz, RandomFilesNeverOverrunOrStoreUnreadBytes) {
-    std::mt19937 rng(20240601u);
-    const std::vector<uint8_t> valid = FileImage(DefaultImage());
-    const int capacities[] = {0, 1, 600, 716, 717, 4096, kPresetMaxRecordSize};
-    int seen[8] = {};
-    for (int iteration = 0; iteration < 6000; ++iteration) {
-        std::vector<uint8_t> image;
-        switch (rng() % 4) {
-            case 0: {  // noise
-                image.resize(rng() % 900);
-                for (auto& b : image) b = static_cast<uint8_t>(rng());
-                break;
-            }
-            case 1: {  // a valid header with a random size and random length
-                image.assign(valid.begin(), valid.begin() + kPresetHeaderSize);
-                const uint32_t declared = (rng() % 3 == 0) ? static_cast<uint32_t>(rng()) : rng() % 1200;
-                PutU32(image, kPresetSizeOffset, declared);
-                if (rng() % 2) PutF32(image, kPresetVersionOffset, static_cast<float>(rng() % 100) / 100.0f);
-                image.resize(kPresetHeaderSize + rng() % 1300);
-                for (size_t i = kPresetHeaderSize; i < image.size(); ++i) image[i] = static_cast<uint8_t>(rng());
-                break;
-            }
-            case 2: {  // a valid file, truncated
-                image.assign(valid.begin(), valid.begin() + rng() % (valid.size() + 1));
-                break;
-            }
-            default: {  // a valid file with flipped bits
-                image = valid;
-                for (int flips = 1 + rng() % 4; flips > 0; --flips) {
-                    image[rng() % image.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
-                }
-                break;
-            }
-        }
-        const int capacity = capacities[rng() % (sizeof capacities / sizeof capacities[0])];
-        std::vector<uint8_t> record(static_cast<size_t>(capacity), 0xC3);
-        PresetFileInfo info;
-        const int result = ReadPresetImage(image.data(), image.size(), record.data(), capacity, &info);
-        ASSERT_GE(result, -4);
-        ASSERT_LE(result, 3);
-        ASSERT_NE(result, kPresetFileCannotOpen);
-        ++seen[result + 4];
-        if (result < 0) {
-            ASSERT_EQ(info.recordSize, 0);
-            ASSERT_EQ(record, std::vector<uint8_t>(static_cast<size_t>(capacity), 0xC3));
-            if (result == kPresetFileTooLarge) {
-                ASSERT_TRUE(info.declaredSize > static_cast<uint32_t>(capacity) || info.declaredSize > 32768u);
-            }
-            continue;
-        }
-        ASSERT_EQ(static_cast<uint32_t>(info.recordSize), info.declaredSize);
-        ASSERT_LE(info.recordSize, capacity);
-        ASSERT_GE(image.size(), static_cast<size_t>(kPresetHeaderSize + info.recordSize));
-        ASSERT_TRUE(std::equal(record.begin(), record.begin() + info.recordSize, image.begin() + kPresetHeaderSize));
-        for (int i = info.recordSize; i < capacity; ++i) ASSERT_EQ(record[i], 0xC3);
-        ASSERT_EQ((result & kPresetFileVersionDiffers) != 0, info.version != kProgramVersion);
-        ASSERT_EQ((result & kPresetFileSizeDiffers) != 0, info.declaredSize != 716u);
-        if (iteration % 16 == 0) {  // the stream reader agrees
-            const ReadBoth both = Read(image, capacity, 0xC3);
-            ASSERT_EQ(both.streamResult, result);
-            ASSERT_EQ(both.streamRecord, record);
-        }
-    }
-    // The generator reached every outcome.
-    const int outcomes[] = {kPresetFileBadMagic, kPresetFileShort, kPresetFileTooLarge, kPresetFileOk,
-                            kPresetFileVersionDiffers, kPresetFileSizeDiffers,
-                            kPresetFileVersionDiffers | kPresetFileSizeDiffers};
-    for (int code : outcomes) {
-        EXPECT_GT(seen[code + 4], 0) << "result " << code << " never produced";
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "settings/scales.h"
@@ -88,16 +89,6 @@ TEST(LocalOptionsRecord, DefaultImageByteForByte) {
     EXPECT_EQ(Image(&l, sizeof l), expected);
 }
 
-TEST(SettingsRecord, SetDefaultSettingsFillsBothLiveRecords) {
-    std::memset(&settings, 0, sizeof settings);
-    std::memset(&localOptions, 0, sizeof localOptions);
-    SetDefaultSettings();
-    SettingsRecord expected = Defaults();
-    EXPECT_EQ(0, std::memcmp(&settings, &expected, sizeof expected));
-    EXPECT_EQ(+localOptions.volume, 128);
-    EXPECT_EQ(+localOptions.fadeOut, 1);
-}
-
 TEST(SettingsRecord, ValidityRule) {
     SettingsRecord s = Defaults();
     EXPECT_TRUE(IsSettingsRecordValid(s));
@@ -113,12 +104,46 @@ TEST(SettingsRecord, ValidityRule) {
     s.columns = 8;
     s.rows = 6;
     EXPECT_TRUE(IsSettingsRecordValid(s));
-    // Only those three tests: odd but stored values are used as they are.
+    s.columns = kMaxColumns;
+    s.rows = kMaxRows;
+    EXPECT_TRUE(IsSettingsRecordValid(s));
+    for (int32_t columns : {264, INT32_MAX}) {
+        s = Defaults();
+        s.columns = columns;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << columns;
+    }
+    for (int32_t rows : {262, 1000000}) {
+        s = Defaults();
+        s.rows = rows;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << rows;
+    }
+    for (float speed : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                        std::numeric_limits<float>::quiet_NaN()}) {
+        s = Defaults();
+        s.speed = speed;
+        EXPECT_FALSE(IsSettingsRecordValid(s)) << speed;
+    }
+    // Only those tests: odd but stored values are used as they are.
     s = Defaults();
     s.halo = 255;
     s.dejaVuInterval = 255;
     s.speed = -3.0f;
     EXPECT_TRUE(IsSettingsRecordValid(s));
+}
+
+TEST(SliderScales, StoredExtremesFallOffTheScale) {
+    SettingsRecord s = Defaults();
+    s.speed = std::numeric_limits<float>::quiet_NaN();
+    s.releaseIntervalLog2 = INT32_MAX;
+    s.releaseMaxTracers = INT32_MIN;
+    s.dejaVuSpeed = INT32_MIN;
+    s.charSize = -std::numeric_limits<float>::infinity();
+    EXPECT_LT(GetSliderPosition(s, kSliderSpeed), 0);
+    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseIntervalLog2), INT32_MAX);
+    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseMaxTracers), INT32_MIN);
+    EXPECT_LT(GetSliderPosition(s, kSliderDejaVuSpeed), 0);
+    EXPECT_EQ(GetSliderPosition(s, kSliderCharSize), INT32_MIN);
+    EXPECT_EQ(DensityPosition(s), INT32_MIN);
 }
 
 TEST(SettingsRecord, RunTimeOverrides) {
@@ -204,26 +229,6 @@ TEST(SliderScales, EndsOfTheScales) {
         EXPECT_EQ(v, c.expected) << "field " << c.field << " at position " << c.p;
     }
     EXPECT_EQ(SetSliderValue(s, kSliderFieldCount, 3), -1);
-}
-
-TEST(SliderScales, DefaultsSitAtTheirPositions) {
-    const SettingsRecord s = Defaults();
-    EXPECT_EQ(GetSliderPosition(s, kSliderSpeed), 99);
-    EXPECT_EQ(GetSliderPosition(s, kSliderColumns), 72);
-    EXPECT_EQ(GetSliderPosition(s, kSliderRows), 34);
-    EXPECT_EQ(GetSliderPosition(s, kSliderHalo), 72);
-    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseIntervalLog2), 33);
-    EXPECT_EQ(GetSliderPosition(s, kSliderReleaseMaxTracers), 49);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSplashInterval), 19);
-    EXPECT_EQ(GetSliderPosition(s, kSliderPositiveDensity), 229);
-    EXPECT_EQ(GetSliderPosition(s, kSliderGlowIntensity), 127);
-    EXPECT_EQ(GetSliderPosition(s, kSliderCharSize), 79);
-    EXPECT_EQ(GetSliderPosition(s, kSliderDejaVuSpeed), 50);
-    EXPECT_EQ(GetSliderPosition(s, kSliderBurstSpeed), 100);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSmallBurstsNumber), 123);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSmallBurstsSize), 128);
-    EXPECT_EQ(GetSliderPosition(s, kSliderSupermanSpeed), 10);
-    EXPECT_EQ(GetSliderPosition(s, kSliderCrashInterval), 120);
 }
 
 TEST(SliderScales, ProducedValuesAreShownOnTheSlider) {

@@ -107,21 +107,6 @@ TEST_F(GridTest, GetAndSetRespectTheLayerCount) {
     EXPECT_EQ(0u, GetCellLayer(grid, 4, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
-TEST_F(GridTest, ClearEmptiesEveryCellAndStatisticsFollow) {
-    PushCellLayer(grid, 0, 0, 1, 1, 1, 1, 0);
-    PushCellLayer(grid, 0, 0, 2, 1, 1, 1, 0);
-    PushCellLayer(grid, 9, 5, 3, 1, 1, 1, 0);
-    PushCellLayer(grid, 5, 3, 4, 1, 1, 1, 0);
-    ClearCell(grid, 5, 3);
-    EXPECT_EQ(2u, CountUsedCells(grid));
-    EXPECT_EQ(3u, CountUsedLayers(grid));
-    ClearCodeGrid(grid);
-    for (uint32_t c = 0; c < 10; ++c)
-        for (uint32_t r = 0; r < 6; ++r) EXPECT_EQ(0, IsCellUsed(grid, c, r));
-    EXPECT_EQ(0u, CountUsedCells(grid));
-    EXPECT_EQ(0u, grid.touchedCount);
-}
-
 TEST(GridAllocation, EmptyAndReallocatedGrids) {
     __buffer grid{};
     AllocCodeGrid(grid, 0, 5);

@@ -85,27 +85,6 @@ TEST_F(TextTest, OneLineInTheSecondFieldGoesToTheMiddleRow) {
               incomingText.highestLetterRow);
 }
 
-TEST_F(TextTest, TwoAndThreeLinesAreSpreadAroundTheMiddle) {
-    Start();
-    const int M = settings.rows / 2;
-    StartIncomingText("A", nullptr, "B");
-    std::map<int, int> rows;  // letter -> row
-    for (const auto& kv : Letters()) rows[kv.second->letter] = kv.second->targetRow;
-    EXPECT_EQ(M - 1, rows['A']);
-    EXPECT_EQ(M + 1, rows['B']);
-    for (__tracer& t : tracerPool) t.active = 0;
-    StartIncomingText("A", "B", "C");
-    rows.clear();
-    for (const auto& kv : Letters()) rows[kv.second->letter] = kv.second->targetRow;
-    EXPECT_EQ(M - 2, rows['A']);
-    EXPECT_EQ(M, rows['B']);
-    EXPECT_EQ(M + 2, rows['C']);
-    // No line at all: nothing starts.
-    for (__tracer& t : tracerPool) t.active = 0;
-    StartIncomingText("", nullptr, "");
-    EXPECT_TRUE(Letters().empty());
-}
-
 TEST_F(TextTest, CharactersWithoutALetterImageLeaveGaps) {
     Start();
     const int N = settings.columns / 2;
@@ -122,37 +101,6 @@ TEST_F(TextTest, CharactersWithoutALetterImageLeaveGaps) {
     EXPECT_EQ(N - 6 + 8, letters.at(4)->column);
     EXPECT_EQ('Z', letters.at(1)->letter);
     EXPECT_EQ(N - 1, letters.at(1)->column);
-}
-
-TEST_F(TextTest, LongLinesRunOffTheGridWithoutHarm) {
-    settings.columns = 20;
-    Start();
-    std::string line(40, 'X');
-    SetLines(line.c_str(), "", "");
-    StartRun();
-    EXPECT_EQ(40, incomingText.lettersStarted);
-    int lowest = 1000, highest = -1000;
-    for (const auto& kv : Letters()) {
-        lowest = std::min(lowest, kv.second->column);
-        highest = std::max(highest, kv.second->column);
-    }
-    EXPECT_EQ(10 - 40, lowest);
-    EXPECT_EQ(10 - 40 + 78, highest);
-    StepUntilLanded();
-    ClearCodeGrids(1);
-    StepSimulation(1000);
-    // Drawn: exactly the letters inside the grid, at their row.
-    const int M = settings.rows / 2;
-    for (int c = 0; c < 20; ++c) {
-        uint32_t texture = 0;
-        GetCellLayer(codeGrids[0], static_cast<uint32_t>(c), static_cast<uint32_t>(M), 0, &texture, nullptr, nullptr,
-                     nullptr, nullptr);
-        if (c % 2 == 0) {
-            EXPECT_EQ(textureTables.letter['X'], texture) << c;
-        } else {
-            EXPECT_NE(textureTables.letter['X'], texture) << c;
-        }
-    }
 }
 
 TEST_F(TextTest, AFullFieldWithoutTerminatorIsReadUpTo128Characters) {
@@ -198,28 +146,6 @@ TEST_F(TextTest, TimelineFlashesInStagesAndEndsTheRun) {
     for (int i = 0; i < 200; ++i) StepSimulation(1000);
     EXPECT_EQ(0, incomingText.textActive);
     EXPECT_EQ(1, incomingText.runsStarted);
-}
-
-TEST_F(TextTest, ManyLettersFlashInLargerBatchesAndAllAtTheEnd) {
-    settings.columns = 263;
-    settings.textDoubleSpeedOut = 1;
-    std::string line(45, 'M');
-    SetLines(line.c_str(), "", "");
-    Start();
-    StartRun();
-    StepUntilLanded();
-    // Double speed out: nothing before 20000, then stages every 500.
-    while (incomingText.textClock < 19800) StepSimulation(1000);
-    EXPECT_EQ(0, Flashing());
-    StepSimulation(1000);  // 20000
-    const int first = Flashing();
-    // 45 landed: k = 2, or 3 with a 25 % chance. An attempt that picks a flashing
-    // letter ends early, keeps its flashes, and the next attempt starts over.
-    EXPECT_GE(first, 2);
-    EXPECT_LE(first, 6);
-    while (incomingText.textClock < 29000) StepSimulation(1000);
-    EXPECT_EQ(45, Flashing());
-    EXPECT_EQ(45, CountEvents('F'));
 }
 
 TEST_F(TextTest, RepeatStartsAgainAfterTheInterval) {
@@ -327,41 +253,6 @@ TEST_F(TextTest, TextAndEffectsExcludeEachOther) {
     for (int i = 0; i < threshold * 20; ++i) RunAutomaticEffectStarts();
     EXPECT_LT(effectStartCounters[0], threshold);
     EXPECT_EQ(1, starts);
-}
-
-TEST_F(TextTest, CameraZoomRisesAlongHalfACosine) {
-    SetLines("AB", "", "");
-    Start();
-    StartRun();
-    ASSERT_LT(incomingText.highestLetterRow, 0);
-    const double depth = -incomingText.highestLetterRow;
-    StepSimulation(1000);
-    StepSimulation(1000);
-    // Speed 20 is above 12: k = 12 / 20.
-    const double x = std::min(1.0, 0.6 * 2000.0 / (3000.0 * depth) * 1.5);
-    EXPECT_NEAR((1 - std::cos(3.14159265358979 * x)) * 0.45, incomingText.cameraZoom, 1e-5);
-    for (int i = 0; i < 2000 && incomingText.textActive; ++i) {
-        StepSimulation(1000);
-        EXPECT_LE(incomingText.cameraZoom, 0.9f + 1e-6f);
-    }
-    EXPECT_EQ(0.0f, incomingText.cameraZoom);
-
-    // Without zoom-in the camera stays put.
-    ShutdownEvaluator();
-    settings.textZoomIn = 0;
-    Start();
-    StartRun();
-    for (int i = 0; i < 20; ++i) StepSimulation(1000);
-    EXPECT_EQ(0.0f, incomingText.cameraZoom);
-    // A run without letters does not zoom either (there is nothing to zoom to).
-    ShutdownEvaluator();
-    settings.textZoomIn = 1;
-    SetLines("abc", "", "");
-    Start();
-    StartRun();
-    EXPECT_EQ(0, incomingText.lettersStarted);
-    for (int i = 0; i < 20; ++i) StepSimulation(1000);
-    EXPECT_EQ(0.0f, incomingText.cameraZoom);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/storage.h"
+#include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
 
@@ -323,6 +324,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
+    SetInterfaceSoundHook(PlayUiSound1);
     InstallWin32ExtensionHooks();
 
     CommandLine line;

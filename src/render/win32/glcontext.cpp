@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "host/win32/system_proc.h"
 #include "render/gl_api.h"
 #include "settings/memory.h"
 
@@ -24,7 +25,7 @@ ExtensionProc ResolveWithWgl(const char* name) {
     const intptr_t value = reinterpret_cast<intptr_t>(proc);
     // Some drivers report failure with small values instead of null.
     if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) return nullptr;
-    return reinterpret_cast<ExtensionProc>(proc);
+    return AsSystemProc(proc);
 }
 
 void ShowStubReport(const char* caption, const char* text) {
@@ -43,7 +44,7 @@ bool IsDesktopCompositionEnabled() {
     HMODULE dwm = LoadLibraryA("dwmapi");
     if (!dwm) return false;
     typedef HRESULT(WINAPI * IsEnabledFn)(BOOL*);
-    const auto isEnabled = reinterpret_cast<IsEnabledFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+    const auto isEnabled = LibraryProcAs<IsEnabledFn>(dwm, "DwmIsCompositionEnabled");
     BOOL enabled = FALSE;
     const bool result = isEnabled && SUCCEEDED(isEnabled(&enabled)) && enabled;
     FreeLibrary(dwm);

@@ -15,7 +15,7 @@ const char kGlobalKey[] = "Software\\Pellor\\The Korvan Selwyth Screensaver\\Glo
 namespace {
 
 const char* const kDiagnosticVariables[] = {"KVS_TRACE", "KVS_TEST_SEED", "KVS_TEST_FRAME_MS", "KVS_TEST_HOLD_FRAMES",
-                                            "KVS_TEST_DIRECT_LAYERS"};
+                                            "KVS_TEST_DIRECT_LAYERS", "KVS_SOUND_WAV"};
 
 std::string EnvOr(const char* name, const char* fallback) {
   const char* value = std::getenv(name);

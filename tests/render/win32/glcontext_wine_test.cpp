@@ -41,12 +41,6 @@ TEST(GLContext, RecordOperationsWithoutARenderingContext) {
   EXPECT_EQ(ReleaseGLContext(nullptr, nullptr), kGLNullRecord);
 }
 
-TEST(GLContext, PixelFormatFlags) {
-  const DWORD base = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_SWAP_EXCHANGE;
-  EXPECT_EQ(GLContextPixelFormatFlags(false), base);
-  EXPECT_EQ(GLContextPixelFormatFlags(true), base | 0x00008000u);
-}
-
 TEST(GLContext, CreationCacheProjectionAndClearColour) {
   HWND a = MakeWindow(64, 48);
   HWND b = MakeWindow(32, 32);

@@ -6,13 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <future>
 #include <string>
 #include <vector>
 
@@ -23,10 +19,12 @@
 #include "settings/win32/presets.h"
 #include "settings/win32/storage.h"
 #include "settings/win32/ui_sound.h"
+#include "dialog_driver.h"
 #include "registry_helpers.h"
 
 namespace {
 
+using namespace dialogtest;
 using namespace regtest;
 
 // ---- registry -----------------------------------------------------------------
@@ -94,7 +92,6 @@ Bytes ReadWholeFile(const std::string& path) {
     return out;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Writes a preset file whose header says `version` and `declared` and which carries `record`.
 std::string WriteRawPresetFile(const std::string& name, const Bytes& record, float version, uint32_t declared) {
@@ -116,64 +113,7 @@ std::string WritePresetFileFor(const std::string& name, const Bytes& record) {
     return WriteRawPresetFile(name, record, kProgramVersion, static_cast<uint32_t>(record.size()));
 }
 
-// ---- windows driven from outside ------------------------------------------------------
-
-HWND WaitForWindow(const char* title, int milliseconds = 10000) {
-    for (int waited = 0; waited < milliseconds; waited += 20) {
-        HWND window = FindWindowA("#32770", title);
-        if (window && IsWindowVisible(window)) return window;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
-void WaitUntilGone(HWND window) {
-    for (int i = 0; i < 500 && IsWindow(window); ++i) Sleep(20);
-}
-
-std::string WindowText(HWND window) {
-    char text[4096] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
-    char cls[32] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0) {
-        const std::string text = WindowText(child);
-        if (!text.empty()) *reinterpret_cast<std::string*>(param) += text;
-    }
-    return TRUE;
-}
-
-// A message box of the program as the user sees it.
-struct Box {
-    HWND window = nullptr;
-    std::string text;
-    bool Has(int id) const { return GetDlgItem(window, id) != nullptr; }
-};
-
-Box WaitForMessageBox() {
-    Box box;
-    box.window = WaitForWindow(kProductCaption);
-    if (box.window) EnumChildWindows(box.window, CollectStatic, reinterpret_cast<LPARAM>(&box.text));
-    return box;
-}
-
-void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    WaitUntilGone(dialog);
-}
-
-// Answers the next message box with `button` after checking its text.
-void Answer(const std::string& expectedText, int button) {
-    const Box box = WaitForMessageBox();
-    ASSERT_NE(box.window, nullptr) << "expected a message box: " << expectedText;
-    EXPECT_EQ(box.text, expectedText);
-    ASSERT_TRUE(box.Has(button)) << "the box has no button " << button;
-    Press(box.window, button);
-}
+// ---- dialog 101 ------------------------------------------------------------------
 
 HWND WaitForSaveDialog() { return WaitForWindow(kSavePresetDialogCaption); }
 
@@ -182,52 +122,6 @@ HWND NameEdit(HWND dialog) { return GetDlgItem(dialog, kSavePresetNameEditId); }
 void TypeName(HWND dialog, const char* name) {
     SendMessageA(NameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
 }
-
-BOOL CALLBACK CloseThreadWindow(HWND window, LPARAM) {
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
-// Runs a command on its own thread; the test thread drives its windows.
-class Command {
-public:
-    explicit Command(std::function<int()> body)
-        : future_(std::async(std::launch::async, [this, body] {
-              thread_ = GetCurrentThreadId();
-              return body();
-          })) {}
-    // A test that stopped early leaves no command waiting behind it.
-    ~Command() {
-        if (future_.valid() && future_.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-            CloseEverything();
-        }
-    }
-    // The command's result; fails the test when it does not end in time.
-    int Result(int milliseconds = 10000) {
-        if (future_.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready) {
-            return future_.get();
-        }
-        ADD_FAILURE() << "the command is still waiting for the user";
-        CloseEverything();
-        return -999;
-    }
-
-private:
-    // Closes whatever the command shows so that its thread can end.
-    void CloseEverything() {
-        for (int i = 0; i < 50; ++i) {
-            EnumThreadWindows(thread_, CloseThreadWindow, 0);
-            if (future_.wait_for(std::chrono::milliseconds(100)) == std::future_status::ready) return;
-        }
-        std::fprintf(stderr, "a command thread cannot be ended; giving up\n");
-        std::fflush(stderr);
-        TerminateProcess(GetCurrentProcess(), 3);
-    }
-
-    std::atomic<DWORD> thread_{0};
-    std::future<int> future_;
-};
 
 // ---- the list sink ------------------------------------------------------------
 
@@ -302,23 +196,6 @@ TEST_F(Presets, TheListHoldsEveryNamedValue) {
     EXPECT_EQ(RefreshPresetList(sink), 0);
     EXPECT_TRUE(sink.names.empty());
     EXPECT_EQ(sink.finishedCount, 0);
-}
-
-TEST_F(Presets, TheListStopsAtTenThousandNames) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const BYTE one = 1;
-    for (int i = 0; i < 10005; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "p%05d", i);
-        RegSetValueExA(key, name, 0, REG_BINARY, &one, 1);
-    }
-    RegCloseKey(key);
-    RecordingSink sink;
-    EXPECT_EQ(RefreshPresetList(sink), kMaxListedPresets);
-    EXPECT_EQ(sink.names.size(), 10000u);
-    EXPECT_EQ(sink.finishedCount, 10000);
 }
 
 // ---- activate -------------------------------------------------------------------
@@ -412,81 +289,6 @@ struct TemplateItem {
     std::string cls, text;
 };
 
-TEST_F(Presets, Dialog101IsShippedAsLaidOut) {
-    HRSRC found = FindResourceExA(scr_, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(101),
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT));
-    ASSERT_NE(found, nullptr) << "dialog 101 in the neutral language";
-    ASSERT_EQ(FindResourceA(scr_, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(5)), found);
-    const uint8_t* base = static_cast<const uint8_t*>(LockResource(LoadResource(scr_, found)));
-    ASSERT_NE(base, nullptr);
-    TemplateReader r{base};
-    const uint32_t style = r.Dword();
-    ASSERT_NE(style, 0xFFFF0001u) << "a plain DIALOG template";
-    r.Dword();  // extended style
-    const uint16_t count = r.Word();
-    const int16_t x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
-    (void)x;
-    (void)y;
-    EXPECT_EQ(cx, 242);
-    EXPECT_EQ(cy, 79);
-    EXPECT_TRUE(style & WS_CAPTION);
-    ASSERT_TRUE(style & DS_SETFONT);
-    EXPECT_EQ(r.StringOrOrdinal(), "");  // no menu
-    EXPECT_EQ(r.StringOrOrdinal(), "");  // the dialog class
-    EXPECT_EQ(r.StringOrOrdinal(), "The Korvan Selwyth Screensaver: Save preset");
-    EXPECT_EQ(r.Word(), 8);
-    EXPECT_EQ(r.StringOrOrdinal(), "Helv");
-
-    std::vector<TemplateItem> items;
-    for (uint16_t i = 0; i < count; ++i) {
-        r.AlignDword(base);
-        TemplateItem item;
-        item.style = r.Dword();
-        r.Dword();
-        item.x = r.Short();
-        item.y = r.Short();
-        item.cx = r.Short();
-        item.cy = r.Short();
-        item.id = r.Word();
-        item.cls = r.StringOrOrdinal();
-        item.text = r.StringOrOrdinal();
-        r.p += r.Word();  // creation data
-        items.push_back(item);
-    }
-    auto find = [&](uint16_t id) -> const TemplateItem* {
-        for (const TemplateItem& item : items) {
-            if (item.id == id) return &item;
-        }
-        return nullptr;
-    };
-    const TemplateItem* label = find(105);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->cls, "#130");  // static
-    EXPECT_EQ(label->text, "Preset name:");
-    EXPECT_EQ((std::vector<int>{label->x, label->y, label->cx, label->cy}), (std::vector<int>{6, 10, 230, 10}));
-    const TemplateItem* edit = find(101);
-    ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->cls, "#129");  // edit
-    EXPECT_TRUE(edit->style & WS_BORDER);
-    EXPECT_TRUE(edit->style & ES_AUTOHSCROLL);
-    EXPECT_FALSE(edit->style & ES_MULTILINE);
-    EXPECT_EQ((std::vector<int>{edit->x, edit->y, edit->cx, edit->cy}), (std::vector<int>{6, 27, 228, 12}));
-    const TemplateItem* save = find(IDOK);
-    ASSERT_NE(save, nullptr);
-    EXPECT_EQ(save->cls, "#128");  // button
-    EXPECT_EQ(save->text, "Save");
-    EXPECT_EQ(save->style & 0x0F, static_cast<uint32_t>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ((std::vector<int>{save->x, save->y, save->cx, save->cy}), (std::vector<int>{155, 57, 80, 14}));
-    std::vector<std::vector<int>> lines;
-    for (const TemplateItem& item : items) {
-        const bool isStatic = item.cls == "#130" || lstrcmpiA(item.cls.c_str(), "Static") == 0;
-        if (isStatic && (item.style & 0x1F) == SS_ETCHEDHORZ) lines.push_back({item.x, item.y, item.cx});
-    }
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::vector<int>>{{6, 6, 230}, {6, 72, 230}}));
-    EXPECT_EQ(items.size(), 5u);
-}
-
 // ---- save as ----------------------------------------------------------------------
 
 TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
@@ -518,53 +320,6 @@ TEST_F(Presets, SaveAsStoresTheLiveSettingsUnderTheTypedName) {
     EXPECT_EQ(stored.bytes, LiveSettings());
     EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset", "my look"})) << "the list was refreshed";
     EXPECT_EQ(g_sounds, 1);
-}
-
-TEST_F(Presets, SaveAsAsksForANameAndReplacesAnExistingPresetSilently) {
-    PutBinary("mine", Bytes(3, 1));
-    settings.columns = 77;
-    Command save([] { return SavePresetAs(nullptr, nullptr); });
-    const HWND dialog = WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-
-    // An empty name is refused; the dialog stays open with the focus in the edit.
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    const Box box = WaitForMessageBox();
-    ASSERT_NE(box.window, nullptr);
-    EXPECT_EQ(box.text, "Preset name is required.");
-    EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
-    Press(box.window, IDOK);
-    EXPECT_TRUE(IsWindow(dialog));
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    for (int i = 0; i < 50 && gui.hwndFocus != NameEdit(dialog); ++i) {
-        Sleep(20);
-        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
-    }
-    EXPECT_EQ(gui.hwndFocus, NameEdit(dialog));
-
-    TypeName(dialog, "mine");
-    Press(dialog, IDOK);
-    EXPECT_EQ(save.Result(), kImportSaved) << "no question about the existing preset";
-    EXPECT_EQ(QueryValue("mine").bytes, LiveSettings());
-}
-
-TEST_F(Presets, ClosingTheSaveDialogSavesNothing) {
-    const auto before = AllValues();
-    for (int way = 0; way < 2; ++way) {
-        Command save([] { return SavePresetAs(nullptr, nullptr); });
-        const HWND dialog = WaitForSaveDialog();
-        ASSERT_NE(dialog, nullptr);
-        TypeName(dialog, "never");
-        if (way == 0) {
-            Press(dialog, IDCANCEL);  // Escape
-        } else {
-            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-            WaitUntilGone(dialog);
-        }
-        EXPECT_EQ(save.Result(), kImportCancelled);
-    }
-    EXPECT_EQ(AllValues(), before);
 }
 
 // ---- delete -------------------------------------------------------------------------
@@ -619,68 +374,8 @@ TEST_F(Presets, ExportOfTheDefaultPresetIsA770ByteFile) {
     EXPECT_EQ(Bytes(sixFile.begin() + 54, sixFile.end()), six);
 }
 
-TEST_F(Presets, ExportOfAnUnreadablePresetWritesNoRecordBytes) {
-    const std::string path = OutDir() + "unreadable.kvs";
-    PutBinary("huge", Bytes(40000, 0x61));  // more than the export buffer
-    PutValue("text", REG_SZ, "abc", 4);
-    for (const char* name : {"huge", "text", "missing"}) {
-        std::remove(path.c_str());
-        EXPECT_EQ(ExportPresetToFile(name, path.c_str()), kPresetCommandDone) << name;
-        const Bytes file = ReadWholeFile(path);
-        ASSERT_EQ(file.size(), 54u) << name;
-        EXPECT_EQ(file[42], 0) << name;
-        EXPECT_EQ(file[43], 0) << name;
-    }
-    const std::string nowhere = OutDir() + "no such folder\\x.kvs";
-    EXPECT_EQ(ExportPresetToFile("Default preset", nowhere.c_str()), kPresetCommandFileError);
-    EXPECT_FALSE(FileExists(nowhere));
-}
-
-TEST_F(Presets, ExportWithoutASelectionSaysSo) {
-    Command exportNothing([] { return ExportPreset(nullptr, ""); });
-    Answer("Please select a preset to be exported first.", IDOK);
-    EXPECT_EQ(exportNothing.Result(), kPresetCommandNoSelection);
-    EXPECT_EQ(g_sounds, 0);
-}
-
 // The file name field of the system's file dialogs (the combo box of the explorer
 // style, or the plain edit).
-HWND FileNameField(HWND dialog) {
-    HWND field = GetDlgItem(dialog, 0x47C);
-    if (!field) field = GetDlgItem(dialog, 0x480);
-    return field;
-}
-
-TEST_F(Presets, ExportThroughTheSaveDialog) {
-    const Bytes record = PatternRecord(716, 8);
-    PutBinary("a/b", record);
-    const std::string path = OutDir() + "exported by dialog.kvs";
-    std::remove(path.c_str());
-
-    Command exporter([] { return ExportPreset(nullptr, "a/b"); });
-    const HWND dialog = WaitForWindow("The Korvan Selwyth Screensaver Preset Export");
-    ASSERT_NE(dialog, nullptr);
-    const HWND field = FileNameField(dialog);
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ(WindowText(field), "a_b") << "the proposed file name";
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(exporter.Result(), kPresetCommandDone);
-    const Bytes file = ReadWholeFile(path);
-    ASSERT_EQ(file.size(), 770u);
-    EXPECT_EQ(Bytes(file.begin() + 54, file.end()), record);
-    EXPECT_EQ(g_sounds, 1);
-
-    // Cancelled: nothing is written.
-    std::remove(path.c_str());
-    Command cancelled([] { return ExportPreset(nullptr, "a/b"); });
-    const HWND again = WaitForWindow("The Korvan Selwyth Screensaver Preset Export");
-    ASSERT_NE(again, nullptr);
-    PostMessageA(again, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(cancelled.Result(), kPresetCommandCancelled);
-    EXPECT_FALSE(FileExists(path));
-}
-
 // ---- import ---------------------------------------------------------------------------
 
 TEST_F(Presets, ImportProposesTheFileNameAndStoresTheRecordAsIs) {
@@ -823,35 +518,6 @@ TEST_F(Presets, UnusableFilesAreRefused) {
 
     EXPECT_EQ(AllValues(), before);
     EXPECT_EQ(LiveSettings(), live);
-}
-
-TEST_F(Presets, ImportThroughTheOpenDialog) {
-    const Bytes record = PatternRecord(716, 60);
-    const std::string path = WritePresetFileFor("picked.kvs", record);
-    RecordingSink sink;
-    Command import([&sink] { return ImportPresetWithDialog(nullptr, &sink); });
-    const HWND open = WaitForWindow("The Korvan Selwyth Screensaver Preset Import");
-    ASSERT_NE(open, nullptr);
-    const HWND field = FileNameField(open);
-    ASSERT_NE(field, nullptr);
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(open, WM_COMMAND, IDOK, 0);
-    const HWND dialog = WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowText(NameEdit(dialog)), "picked");
-    Press(dialog, IDOK);
-    EXPECT_EQ(import.Result(), kImportSaved);
-    EXPECT_EQ(QueryValue("picked").bytes, record);
-    EXPECT_EQ(sink.Sorted(), (std::vector<std::string>{"Default preset", "picked"}));
-    EXPECT_EQ(g_sounds, 1);
-
-    Command cancelled([&sink] { return ImportPresetWithDialog(nullptr, &sink); });
-    const HWND again = WaitForWindow("The Korvan Selwyth Screensaver Preset Import");
-    ASSERT_NE(again, nullptr);
-    sink.finishes = 0;
-    PostMessageA(again, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(cancelled.Result(), kImportFailed);
-    EXPECT_EQ(sink.finishes, 0);
 }
 
 }  // namespace
