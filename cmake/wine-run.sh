@@ -42,6 +42,15 @@ mkdir -p "$(dirname "$WINEPREFIX")"
       touch "$WINEPREFIX/.kvs-unmanaged"
     "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
   fi
+  # Wine's own fonts (Tahoma, Wingdings, ... from the fonts-wine package) serve
+  # a program only from the prefix's Fonts folder; Debian's Wine does not look
+  # where the package puts them.
+  fonts=/usr/share/wine/fonts
+  if [ -d "$fonts" ] && [ ! -f "$WINEPREFIX/.kvs-fonts" ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n "$fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.kvs-fonts"
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 if [ -z "${DISPLAY:-}" ]; then

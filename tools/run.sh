@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the screensaver and runs it under Wine. Arguments pass through to it
 # (default /s). On a machine without a display it runs on a virtual one for a few
-# seconds and saves screenshots under out/.
+# seconds and saves screenshots under out/; with /c it photographs every page of
+# the settings window into out/settings.png instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/wine-env.sh
@@ -29,6 +30,11 @@ set -- "${args[@]}"
 if [ -n "${DISPLAY:-}" ]; then
   cd out
   exec ../cmake/wine-run.sh "$scr" "$@"
+fi
+
+# Headless configuration: pictures of every page of the settings window.
+if [ "${1:-}" = /c ] || [ "${1:-}" = /C ]; then
+  exec tools/settings_sheet.sh
 fi
 
 # Headless: a virtual display, a few seconds of the saver, screenshots.

@@ -11,12 +11,17 @@ namespace {
 
 constexpr int kSpacebarDraws = 1024;
 const char kSlotKeys[kKnownEffectSlots] = {'D', 'E', 'R', 'T', 'S', 'G', 'V', 'X', 'F'};
+const char* const kSlotNames[kKnownEffectSlots] = {"dejavu", "movement", "still",     "trace",   "smallbursts",
+                                                   "drops",  "lightnings", "crash", "superman"};
+
+EffectRunObserver g_observer = nullptr;
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kEffectSlotCapacity; }
 
 void Finish() {
     effectRegistry.active = false;
     effectRegistry.elapsed = 0.0f;
+    if (g_observer) g_observer(effectRegistry.currentSlot, false);
 }
 
 }  // namespace
@@ -39,6 +44,7 @@ void TriggerEffect(int slot) {
     r.currentSlot = slot;
     r.elapsed = 0.0f;
     r.active = true;
+    if (g_observer) g_observer(slot, true);
     // A slot is only ever filled with both callbacks together.
     if (r.start[slot](0) != 0) Finish();
 }
@@ -51,6 +57,8 @@ void StepEffectModules(int units) {
 }
 
 bool IsEffectRunning() { return effectRegistry.active; }
+
+void SetEffectRunObserver(EffectRunObserver observer) { g_observer = observer; }
 
 bool IsEffectSlotEnabled(int slot) {
     switch (slot) {
@@ -98,6 +106,19 @@ int32_t GetEffectInterval(int slot) {
 }
 
 char GetEffectKeyLetter(int slot) { return slot >= 0 && slot < kKnownEffectSlots ? kSlotKeys[slot] : '\0'; }
+
+const char* GetEffectName(int slot) { return slot >= 0 && slot < kKnownEffectSlots ? kSlotNames[slot] : ""; }
+
+int FindEffectSlot(const char* name) {
+    if (!name) return -1;
+    for (int slot = 0; slot < kKnownEffectSlots; ++slot) {
+        const char* a = name;
+        const char* b = kSlotNames[slot];
+        while (*a && *b && (*a | 0x20) == *b) ++a, ++b;
+        if (!*a && !*b) return slot;
+    }
+    return -1;
+}
 
 void ResetAutomaticEffectStarts() {
     for (int32_t& counter : effectStartCounters) counter = 0;

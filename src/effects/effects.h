@@ -52,6 +52,12 @@ void TriggerEffect(int slot);
 void StepEffectModules(int units);
 bool IsEffectRunning();
 
+// Told when an effect run starts (running = true) and when it ends, also when
+// the start reports at once that it has finished; for tools, tests and the
+// trace. One observer at a time; null removes it. ResetEffectModules keeps it.
+typedef void (*EffectRunObserver)(int slot, bool running);
+void SetEffectRunObserver(EffectRunObserver observer);
+
 // Once per simulation tick: advance the counters of slots 0..8 and give each due
 // slot its one-in-five chance.
 void RunAutomaticEffectStarts();
@@ -63,6 +69,11 @@ bool IsEffectSlotEnabled(int slot);  // enable flag (slots 1..3 share the bursts
 bool IsEffectKeyEnabled(int slot);   // key flag
 int32_t GetEffectInterval(int slot);  // interval coding: 0..254, 255 = key only
 char GetEffectKeyLetter(int slot);   // 'D', 'E', 'R', 'T', 'S', 'G', 'V', 'X', 'F'
+// Names of slots 0..8 for tools and diagnostics: "dejavu", "movement", "still",
+// "trace", "smallbursts", "drops", "lightnings", "crash", "superman"; "" else.
+const char* GetEffectName(int slot);
+// The slot of a name (letter case ignored), or -1.
+int FindEffectSlot(const char* name);
 
 // The slot whose key is `virtualKey` and whose enable and key flags are both set,
 // in the order D E R T S G V X F; -1 when none matches.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "effects/effects.h"
+
 DiagnosticsOptions diagnostics;
 
 namespace {
@@ -83,10 +85,28 @@ void ReadDiagnosticsOptions() {
     if (ReadNumber("KVS_TEST_HOLD_FRAMES", &v) && v > 0 && v < INT32_MAX) diagnostics.holdAfterFrames = static_cast<int32_t>(v);
     if (ReadNumber("KVS_TEST_DIRECT_LAYERS", &v) && v != 0) diagnostics.directLayers = true;
     if (ReadNumber("KVS_TEST_WHOLE_QUADS", &v) && v != 0) diagnostics.wholeQuads = true;
+    diagnostics.effectSlot = -1;
+    ParseEffectTrigger(std::getenv("KVS_TEST_EFFECT"), diagnostics);
     g_total = TimingTotals{};
     g_window = TimingTotals{};
     g_windowStartUs = 0;
     g_firstFrameUs = 0;
+}
+
+bool ParseEffectTrigger(const char* text, DiagnosticsOptions& options) {
+    if (!text) return false;
+    const char* at = std::strchr(text, '@');
+    char name[32];
+    if (!at || at == text || static_cast<size_t>(at - text) >= sizeof name) return false;
+    std::memcpy(name, text, static_cast<size_t>(at - text));
+    name[at - text] = '\0';
+    const int slot = FindEffectSlot(name);
+    char* end = nullptr;
+    const long frame = std::strtol(at + 1, &end, 10);
+    if (slot < 0 || end == at + 1 || *end != '\0' || frame < 0 || frame > INT32_MAX) return false;
+    options.effectSlot = slot;
+    options.effectFrame = static_cast<int32_t>(frame);
+    return true;
 }
 
 bool TraceEnabled() { return diagnostics.tracePath[0] != '\0'; }

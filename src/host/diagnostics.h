@@ -6,6 +6,9 @@
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
 //   KVS_TEST_WHOLE_QUADS=1  draw every quad of the grid passes whole
+//   KVS_TEST_EFFECT=<name>@<n> start the effect <name> (dejavu, movement, still,
+//                            trace, smallbursts, drops) before frame n, or as soon
+//                            after as no other effect or incoming text runs
 //   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
 //                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
@@ -22,6 +25,8 @@ struct DiagnosticsOptions {
     int32_t holdAfterFrames;  // 0: never hold
     bool directLayers;
     bool wholeQuads;
+    int32_t effectSlot;   // -1: none
+    int32_t effectFrame;
     char soundCapturePath[512];  // empty: no capture
 };
 
@@ -29,6 +34,9 @@ extern DiagnosticsOptions diagnostics;
 
 // Reads the environment once, at start-up.
 void ReadDiagnosticsOptions();
+// Parses "<name>@<frame>" into the effect fields; false (fields untouched) when
+// the text is not of that form.
+bool ParseEffectTrigger(const char* text, DiagnosticsOptions& options);
 
 bool TraceEnabled();
 // Appends one formatted line (a newline is added) to the trace file.

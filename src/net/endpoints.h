@@ -4,7 +4,10 @@
 //   KVS_TEST_NET_TIMEOUT_MS=<n>       replaces kNetTimeoutMs (1 .. 600000)
 #pragma once
 
-constexpr char kServerAddress[] = "http://www.pellor.net";
+// The maker's host. It lies in a reserved domain until the server is published, so
+// that a build nobody configured never sends a user's feedback (with an e-mail
+// address) to a stranger's host; set it to the published server before shipping.
+constexpr char kServerAddress[] = "http://www.pellor.example";
 constexpr char kVersionFilePath[] = "/pellor/kvsfb/latest.txt";
 constexpr char kFeedbackPath[] = "/pellor/kvsfb/feedback.php?data=";
 

@@ -5,6 +5,10 @@
 
 #include "settings/settings.h"
 
+// printf into `out` (capacity `capacity`), cut to capacity - 1 characters; the
+// length written (0 for a failed format).
+int FormatText(char* out, int capacity, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
 // Ordinal suffix rules.
 enum OrdinalRule {
     kOrdinalRelease,  // 0 "st", 1 "nd", otherwise "th"

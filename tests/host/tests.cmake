@@ -29,6 +29,7 @@ if(WIN32)
 
   kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
+  kvs_add_saver_wine_test(kvs_effects_wine_test ${KVS_ROOT}/tests/effects/win32/effects_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_hostile_records_wine_test ${KVS_ROOT}/tests/host/win32/hostile_records_wine_test.cpp
                           ${KVS_ROOT}/tests/settings/hostile_records.cpp)
   target_link_libraries(kvs_hostile_records_wine_test PRIVATE psapi)

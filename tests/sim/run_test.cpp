@@ -3,37 +3,15 @@
 // for allocations.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <set>
 
 #include "host/frametime.h"
+#include "malloc_probe.h"
 #include "rain_fixture.h"
 #include "settings/memory.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer runtime's allocation hooks (its header is not shipped with GCC).
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
-                                                         void (*free_hook)(const volatile void*));
-#define KVS_COUNT_MALLOC 1
-#endif
-
 namespace {
-
-std::atomic<bool> g_countMallocs{false};
-std::atomic<uint64_t> g_mallocs{0};
-
-#ifdef KVS_COUNT_MALLOC
-void OnMalloc(const volatile void*, size_t) {
-    if (g_countMallocs.load(std::memory_order_relaxed)) g_mallocs.fetch_add(1, std::memory_order_relaxed);
-}
-void OnFree(const volatile void*) {}
-bool InstallMallocHooks() {
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
-    return installed;
-}
-#endif
 
 // An effect that pushes into every display for a while and rewrites stream cells,
 // as the real modules do.
@@ -187,21 +165,13 @@ TEST_F(RunTest, AFrameAllocatesNothing) {
     checkInvariants = false;
     RunFrames(2, 16);
 #ifdef KVS_COUNT_MALLOC
-    ASSERT_TRUE(InstallMallocHooks());
+    ASSERT_TRUE(malloc_probe::Available()) << "the hook sees allocations";
 #endif
     const uint64_t before = AllocationCount();
-    g_mallocs = 0;
-    g_countMallocs = true;
-#ifdef KVS_COUNT_MALLOC
-    void* volatile probe = std::malloc(16);
-    std::free(probe);
-    ASSERT_EQ(1u, g_mallocs.load()) << "the hook sees allocations";
-    g_mallocs = 0;
-#endif
+    malloc_probe::Arm();
     RunFrames(4000, 16);  // includes text runs, effects and the Spacebar
-    g_countMallocs = false;
+    EXPECT_EQ(0u, malloc_probe::Disarm());
     EXPECT_EQ(before, AllocationCount());
-    EXPECT_EQ(0u, g_mallocs.load());
     EXPECT_GE(incomingText.runsStarted, 1);
 }
 

@@ -1,13 +1,16 @@
 // rainsim: runs the code rain without a window. Every frame clears the code
-// grids and feeds the frame's time to the simulation and the effect registry
+// grids and feeds the frame's time to the simulation and the effect modules
 // exactly as the frame tick does; the statistics describe what the renderer
-// would have drawn.
+// would have drawn, and every effect run (started by its interval or by
+// --effect NAME[@SECONDS], which triggers it at that simulated time, or as soon
+// after as no other effect or incoming text runs).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "effects/effects.h"
+#include "effects/modules.h"
 #include "host/display_table.h"
 #include "host/frametime.h"
 #include "render/textures.h"
@@ -19,7 +22,17 @@ namespace {
 
 const char kUsage[] =
     "usage: rainsim [--seconds N] [--frame-ms N] [--record FILE] [--columns N] [--rows N]\n"
-    "               [--displays N] [--seed N] [--show]\n";
+    "               [--displays N] [--seed N] [--show] [--effect NAME[@SECONDS]]...\n"
+    "effects: dejavu movement still trace smallbursts drops\n";
+
+constexpr int kMaxTriggers = 32;
+constexpr int kMaxListedRuns = 64;
+
+struct Trigger {
+    int slot;
+    double at;  // simulated seconds
+    bool started;
+};
 
 struct Options {
     long seconds = 10;
@@ -30,6 +43,8 @@ struct Options {
     long displays = 1;
     long seed = -1;
     bool show = false;
+    Trigger triggers[kMaxTriggers];
+    int triggerCount = 0;
 };
 
 bool ParseLong(const char* text, long low, long high, long& out) {
@@ -38,6 +53,27 @@ bool ParseLong(const char* text, long low, long high, long& out) {
     const long v = std::strtol(text, &end, 10);
     if (*end != '\0' || v < low || v > high) return false;
     out = v;
+    return true;
+}
+
+// NAME or NAME@SECONDS.
+bool ParseTrigger(const char* text, Options& o) {
+    if (!text || o.triggerCount >= kMaxTriggers) return false;
+    char name[32];
+    size_t n = 0;
+    while (text[n] && text[n] != '@' && n + 1 < sizeof name) {
+        name[n] = text[n];
+        ++n;
+    }
+    name[n] = '\0';
+    Trigger t{FindEffectSlot(name), 0.0, false};
+    if (t.slot < 0 || (text[n] != '\0' && text[n] != '@')) return false;
+    if (text[n] == '@') {
+        char* end = nullptr;
+        t.at = std::strtod(text + n + 1, &end);
+        if (end == text + n + 1 || *end != '\0' || !(t.at >= 0.0 && t.at <= 1e6)) return false;
+    }
+    o.triggers[o.triggerCount++] = t;
     return true;
 }
 
@@ -62,6 +98,8 @@ bool ParseArguments(int argc, char** argv, Options& o) {
             ok = ParseLong(value, 1, 4096, o.rows);
         } else if (std::strcmp(a, "--displays") == 0) {
             ok = ParseLong(value, 1, kDisplayCapacity, o.displays);
+        } else if (std::strcmp(a, "--effect") == 0) {
+            ok = ParseTrigger(value, o);
         } else if (std::strcmp(a, "--seed") == 0) {
             ok = ParseLong(value, 0, 0x7fffffffL, o.seed);
         } else {
@@ -113,6 +151,54 @@ struct Range {
     }
 };
 
+// Every effect run as the registry reports it.
+struct EffectRun {
+    int slot;
+    long startFrame, endFrame;  // endFrame -1 while running
+    double layers;              // layers of every display, summed over the run's frames
+};
+EffectRun g_runs[kMaxListedRuns];
+int g_runCount = 0;
+long g_runsStarted[kKnownEffectSlots];
+long g_frame = 0;
+EffectRun* g_current = nullptr;  // the listed run of this frame, if any
+
+void OnEffectRun(int slot, bool running) {
+    if (running) {
+        if (slot >= 0 && slot < kKnownEffectSlots) ++g_runsStarted[slot];
+        g_current = g_runCount < kMaxListedRuns ? &g_runs[g_runCount++] : nullptr;
+        if (g_current) *g_current = EffectRun{slot, g_frame, -1, 0.0};
+    } else if (g_runCount > 0 && g_runs[g_runCount - 1].endFrame < 0) {
+        g_runs[g_runCount - 1].endFrame = g_frame;
+    }
+}
+
+void TriggerDue(Options& o, double now) {
+    for (int i = 0; i < o.triggerCount; ++i) {
+        Trigger& t = o.triggers[i];
+        if (t.started || now < t.at || IsEffectRunning() || IsIncomingTextActive()) continue;
+        const long before = g_runsStarted[t.slot];
+        TriggerEffect(t.slot);
+        t.started = g_runsStarted[t.slot] != before;
+    }
+}
+
+void PrintEffectRuns(long frameMs) {
+    const double s = static_cast<double>(frameMs) / 1000.0;
+    long total = 0;
+    for (long n : g_runsStarted) total += n;
+    std::printf("effect runs: %ld\n", total);
+    for (int i = 0; i < g_runCount; ++i) {
+        const EffectRun& r = g_runs[i];
+        const long end = r.endFrame < 0 ? g_frame : r.endFrame;
+        const long frames = end - r.startFrame + 1;
+        std::printf("  %-11s start %8.3f s, %s %8.3f s, %6ld frames, %.0f layers per frame\n", GetEffectName(r.slot),
+                    r.startFrame * s, r.endFrame < 0 ? "running" : "end", end * s, frames,
+                    r.layers / static_cast<double>(frames));
+    }
+    if (total > g_runCount) std::printf("  (%ld more runs not listed)\n", total - g_runCount);
+}
+
 void ShowDisplay(int display) {
     const __buffer& grid = codeGrids[display];
     static const char kShades[] = " .:-=+*#%@";
@@ -158,7 +244,8 @@ int main(int argc, char** argv) {
 
     FillPlaceholderTextureTables();
     InitEvaluator();
-    ResetEffectModules();
+    InitEffectModules();
+    SetEffectRunObserver(OnEffectRun);
     AllocCodeGrids(displayCount, settings.columns, settings.rows);
 
     const long frames = o.seconds * 1000 / o.frameMs;
@@ -166,7 +253,9 @@ int main(int argc, char** argv) {
     long poolOverflows = 0;
     const auto begin = std::chrono::steady_clock::now();
     for (long frame = 0; frame < frames; ++frame) {
+        g_frame = frame;
         ClearCodeGrids(displayCount);
+        TriggerDue(o, static_cast<double>(frame) * static_cast<double>(o.frameMs) / 1000.0);
         AdvanceFrameTime(frame == 0, frame == 0 ? 0 : static_cast<int32_t>(o.frameMs));
         const int n = CountActiveTracers();
         if (n > kTracerSlots) ++poolOverflows;
@@ -178,6 +267,8 @@ int main(int argc, char** argv) {
         }
         layers.Add(l);
         cells.Add(c);
+        if (g_current) g_current->layers += static_cast<double>(l);
+        if (!IsEffectRunning()) g_current = nullptr;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
@@ -194,12 +285,14 @@ int main(int argc, char** argv) {
                     cells.max, static_cast<long>(settings.columns) * settings.rows * displayCount);
     }
     std::printf("text runs started: %d\n", incomingText.runsStarted);
+    PrintEffectRuns(o.frameMs);
     std::printf("simulation time: %.3f s (%.4f ms per frame)\n", seconds, seconds * 1000.0 / count);
     if (o.show && frames > 0) {
         std::printf("display 0, last frame:\n");
         ShowDisplay(0);
     }
 
+    SetEffectRunObserver(nullptr);
     FreeCodeGrids();
     ShutdownEvaluator();
     return poolOverflows == 0 ? 0 : 1;

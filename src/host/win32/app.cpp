@@ -2,56 +2,26 @@
 
 #include <commctrl.h>
 
-#include "effects/effects.h"
+#include "effects/modules.h"
 #include "host/cmdline.h"
 #include "host/diagnostics.h"
 #include "host/display_layout.h"
 #include "host/saver_input.h"
 #include "host/win32/displays.h"
 #include "host/win32/saver_window.h"
-#include "host/win32/setup_frame.h"
+#include "net/win32/online.h"
 #include "render/win32/bitmap_win32.h"
 #include "render/win32/glcontext.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
+#include "settings/win32/presets.h"
 #include "settings/win32/storage.h"
 #include "settings/win32/ui_sound.h"
 #include "sim/eval.h"
 #include "sound/sound.h"
-
-// Effect modules and the preset import join here as they become available.
-#if __has_include("effects/dejavu.h")
-#include "effects/dejavu.h"
-#define KVS_HAVE_DEJAVU 1
-#endif
-#if __has_include("effects/bursts.h")
-#include "effects/bursts.h"
-#define KVS_HAVE_BURSTS 1
-#endif
-#if __has_include("effects/smallb.h")
-#include "effects/smallb.h"
-#define KVS_HAVE_SMALLB 1
-#endif
-#if __has_include("effects/drops.h")
-#include "effects/drops.h"
-#define KVS_HAVE_DROPS 1
-#endif
-#if __has_include("effects/lightning.h")
-#include "effects/lightning.h"
-#define KVS_HAVE_LIGHTNING 1
-#endif
-#if __has_include("effects/crash.h")
-#include "effects/crash.h"
-#define KVS_HAVE_CRASH 1
-#endif
-#if __has_include("effects/superman.h")
-#include "effects/superman.h"
-#define KVS_HAVE_SUPERMAN 1
-#endif
-#if __has_include("settings/win32/presets.h")
-#include "settings/win32/presets.h"
-#define KVS_HAVE_PRESETS 1
-#endif
+#include "ui/win32/about_page.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/settings_window.h"
 
 uint32_t startTick = 0;
 HINSTANCE appInstance = nullptr;
@@ -71,34 +41,26 @@ uint32_t TickCountClock() { return GetTickCount(); }
 
 int32_t LoadProgramBitmap(aBitmap& bitmap, int id) { return LoadBitmapResource(bitmap, id, nullptr); }
 
-void InitEffects() {
-    ResetEffectModules();
-#ifdef KVS_HAVE_DEJAVU
-    InitDejaVuModule();
-#endif
-#ifdef KVS_HAVE_BURSTS
-    InitBurstsModule();
-#endif
-#ifdef KVS_HAVE_SMALLB
-    InitSmallBurstsModule();
-#endif
-#ifdef KVS_HAVE_DROPS
-    InitDropsModule();
-#endif
-#ifdef KVS_HAVE_LIGHTNING
-    InitLightningModule();
-#endif
-#ifdef KVS_HAVE_CRASH
-    InitCrashModule();
-#endif
-#ifdef KVS_HAVE_SUPERMAN
-    InitSupermanModule();
-#endif
+// The About page's online buttons: the update check, and the feedback form while
+// no transmission runs.
+void CheckVersionFromAbout(HWND owner) { CheckForNewVersion(owner); }
+void SendFeedbackFromAbout(HWND owner) {
+    if (!IsTransmissionOpen()) ShowFeedbackForm(owner);
+}
+
+// The settings window's and the preset commands' interface sounds 1 to 3.
+void PlayNumberedUiSound(int sound) {
+    if (sound == kInterfaceSoundGroup)
+        PlayUiSound2();
+    else if (sound == kInterfaceSoundPage)
+        PlayUiSound3();
+    else
+        PlayUiSound1();
 }
 
 void InitSimulationAndEffects() {
     InitEvaluator();
-    InitEffects();
+    InitEffectModules();
     ResetSaverInput();
 }
 
@@ -117,6 +79,7 @@ void RunMessageLoop() {
                 if (fadeOverlay && saverWindow && IsWindow(saverWindow)) continue;
                 break;
             }
+            if (HandleSettingsWindowKeys(&message)) continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;
@@ -231,19 +194,14 @@ int RunPreviewMode(const CommandLine& line) {
 }
 
 int RunConfigureMode(const CommandLine& line) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     HWND owner = nullptr;
     if (line.hasOwner) {
         owner = GetParent(reinterpret_cast<HWND>(static_cast<uintptr_t>(line.owner)));
         if (owner) EnableWindow(owner, FALSE);
     }
-    settingsWindow = CreateWindowExA(0, kSetupClassName, kSetupClassName, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
-                                     screenWidth / 2 - kSetupWidth / 2, screenHeight / 2 - 269, kSetupWidth,
-                                     kSetupHeight, owner, nullptr, appInstance, nullptr);
+    settingsWindow = CreateSettingsWindow(appInstance, owner, nullptr);
     if (settingsWindow) {
         InitSound(settingsWindow);
-        SetWindowRgn(settingsWindow, CreateRoundRectRgn(0, 0, kSetupWidth, kSetupHeight, 30, 20), TRUE);
         ShowWindow(settingsWindow, SW_SHOW);
         RunMessageLoop();
     }
@@ -257,12 +215,7 @@ int RunConfigureMode(const CommandLine& line) {
 }
 
 int RunImportMode(const CommandLine& line) {
-    int result = 0;
-#ifdef KVS_HAVE_PRESETS
-    result = ImportPresetFile(nullptr, line.importPath);
-#else
-    (void)line;
-#endif
+    const int result = ImportPresetFile(nullptr, line.importPath);
     DestroyDisplayModeList(displayModes);
     return result == 0 ? 1 : 0;
 }
@@ -288,11 +241,7 @@ bool RegisterWindowClasses() {
     description.lpszClassName = kPreviewClassName;
     if (!RegisterClassExA(&description)) return false;
 
-    description.style = CS_DBLCLKS;
-    description.lpfnWndProc = SettingsFrameProc;
-    description.lpszClassName = kSetupClassName;
-    if (!RegisterClassExA(&description)) return false;
-
+    if (!RegisterSettingsWindowClass(appInstance)) return false;
     RegisterBitmapButtonClass(appInstance);
     return true;
 }
@@ -324,7 +273,8 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
-    SetInterfaceSoundHook(PlayUiSound1);
+    SetInterfaceSoundHook(PlayNumberedUiSound);
+    SetAboutPageHandlers(AboutPageHandlers{SendFeedbackFromAbout, CheckVersionFromAbout, nullptr});
     InstallWin32ExtensionHooks();
 
     CommandLine line;

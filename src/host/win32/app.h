@@ -9,7 +9,6 @@
 
 constexpr char kSaverClassName[] = "The Korvan Selwyth Screensaver";
 constexpr char kPreviewClassName[] = "Preview";
-constexpr char kSetupClassName[] = "The Korvan Selwyth - Setup";
 
 // Process-wide state of the host (main thread only).
 extern uint32_t startTick;     // tick count at start-up; the mouse grace period counts from it

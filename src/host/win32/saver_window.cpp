@@ -27,6 +27,18 @@ constexpr int32_t kTitleCapacity = 2048;
 
 int32_t g_framesDone = 0;
 uint32_t g_glErrors = 0;
+bool g_testEffectStarted = false;
+
+void OnEffectRun(int slot, bool running) {
+    if (running && slot == diagnostics.effectSlot) g_testEffectStarted = true;
+    TraceLine("effect %s name=%s frame=%d", running ? "start" : "end", GetEffectName(slot), g_framesDone);
+}
+
+// The diagnostic effect start: before its frame's simulation, once.
+void StartTestEffect() {
+    if (diagnostics.effectSlot < 0 || g_testEffectStarted || g_framesDone < diagnostics.effectFrame) return;
+    TriggerEffect(diagnostics.effectSlot);
+}
 
 // Diagnostics: what the frame in the back buffer looks like (read back once a
 // second while tracing), so that a run can be checked where the screen cannot
@@ -76,6 +88,7 @@ void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
     renderer.wholeQuads = diagnostics.wholeQuads;
     renderer.measure = TraceEnabled();
     InitRenderer(window, lowTextures);
+    SetEffectRunObserver(OnEffectRun);
     if (TraceEnabled()) {
         const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
         const char* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
@@ -150,6 +163,7 @@ int FrameTick() {
     } else {
         ClearCodeGrids(displayCount);
         if (draws) ClearColorBuffer();
+        StartTestEffect();
         units = AdvanceFrameTime(firstFrame, frameMs);
     }
     const uint64_t us1 = MonotonicMicros();

@@ -1,5 +1,7 @@
 #include "host/win32/saver_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +17,7 @@ const char kGlobalKey[] = "Software\\Pellor\\The Korvan Selwyth Screensaver\\Glo
 namespace {
 
 const char* const kDiagnosticVariables[] = {"KVS_TRACE", "KVS_TEST_SEED", "KVS_TEST_FRAME_MS", "KVS_TEST_HOLD_FRAMES",
-                                            "KVS_TEST_DIRECT_LAYERS", "KVS_SOUND_WAV"};
+                                            "KVS_TEST_DIRECT_LAYERS", "KVS_TEST_EFFECT", "KVS_SOUND_WAV"};
 
 std::string EnvOr(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -338,6 +340,13 @@ Image CaptureScreen(int x, int y, int w, int h) {
   return Crop(screen, x, y, w, h);
 }
 
+Image CaptureScreenDevice(int x, int y, int w, int h) {
+  const Image screen = CaptureWithDeviceContext(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  if (w <= 0) w = screen.width - x;
+  if (h <= 0) h = screen.height - y;
+  return Crop(screen, x, y, w, h);
+}
+
 Image Crop(const Image& image, int x, int y, int w, int h) {
   Image out;
   if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > image.width || y + h > image.height) return out;
@@ -428,6 +437,52 @@ double DifferingShare(const Image& a, const Image& b, int tolerance) {
     }
   }
   return static_cast<double>(differing) / count;
+}
+
+HeldShot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& environment) {
+  HeldShot shot;
+  SettingsRecord settings = DefaultSettings();
+  LocalOptionsRecord local = DefaultLocalOptions();
+  local.fadeOut = 0;
+  if (change) change(settings, local);
+  StoreRecords(settings, local);
+
+  SaverProcess saver;
+  if (!saver.Start("/s", environment, name + ".log")) {
+    ADD_FAILURE() << name << ": the saver did not start";
+    return shot;
+  }
+  if (!saver.WaitForTrace("hold steady", 60000)) {
+    ADD_FAILURE() << name << ": no steady picture\n" << saver.Trace();
+    return shot;
+  }
+  // The held picture is the one that stays the same from one capture to the next.
+  Image previous = CaptureScreen();
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Sleep(300);
+    shot.image = CaptureScreen();
+    if (Measure(shot.image).litShare > 0.01 && DifferingShare(shot.image, previous, 0) == 0.0) break;
+    if (GetTickCount() - start > 20000) {
+      ADD_FAILURE() << name << ": the picture did not settle";
+      break;
+    }
+    previous = shot.image;
+  }
+  SaveImage(shot.image, name);
+  PressKey(VK_ESCAPE);
+  DWORD code = 1;
+  if (!saver.WaitForExit(15000, &code)) {
+    PostMessageA(FindWindowA("The Korvan Selwyth Screensaver", nullptr), WM_CLOSE, 0, 0);
+    saver.WaitForExit(5000, &code);
+  }
+  shot.trace = saver.Trace();
+  EXPECT_EQ(code, 0u) << name;
+  EXPECT_NE(shot.trace.find("init gl_error=0x0"), std::string::npos) << name << "\n" << shot.trace;
+  EXPECT_NE(shot.trace.find("gl_errors=0"), std::string::npos) << name << "\n" << shot.trace;
+  shot.stats = Measure(shot.image);
+  shot.ok = shot.image.width > 0;
+  return shot;
 }
 
 }  // namespace saver_test

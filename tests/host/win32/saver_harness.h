@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,11 @@ struct Image {
 
 // The screen's rectangle (x, y, w, h); the whole screen by default.
 Image CaptureScreen(int x = 0, int y = 0, int w = 0, int h = 0);
+// The same through the system's screen device context: what Windows itself
+// composes. Under Wine without a window manager some pop-up windows (tooltips)
+// sit below others on the X display although Windows has them on top; this
+// capture shows them where Windows has them (GDI windows only, no GL).
+Image CaptureScreenDevice(int x = 0, int y = 0, int w = 0, int h = 0);
 Image Crop(const Image& image, int x, int y, int w, int h);
 // Writes the picture as <output folder>/<name>.bmp (the runner turns it into PNG).
 bool SaveImage(const Image& image, const std::string& name);
@@ -107,5 +113,18 @@ PictureStats Measure(const Image& image);
 double MeanDifference(const Image& a, const Image& b);
 // Share of pixels that differ by more than `tolerance` in any channel.
 double DifferingShare(const Image& a, const Image& b, int tolerance);
+
+// One held picture: the saver runs with the option records changed by `change`
+// (fade-out off) and `environment` (which holds the frame at some frame,
+// KVS_TEST_HOLD_FRAMES), and the settled picture is captured and saved as
+// <name>; the saver is ended with Escape and must report no GL error.
+struct HeldShot {
+  bool ok = false;
+  Image image;
+  PictureStats stats;
+  std::string trace;
+};
+using OptionChange = std::function<void(SettingsRecord&, LocalOptionsRecord&)>;
+HeldShot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& environment);
 
 }  // namespace saver_test

@@ -16,64 +16,16 @@ using namespace saver_test;
 
 namespace {
 
-struct Shot {
-  bool ok = false;
-  Image image;
-  PictureStats stats;
-  std::string trace;
-};
+using Shot = HeldShot;
 
 const Environment kHeldRain = {
     {"KVS_TEST_SEED", "11"}, {"KVS_TEST_FRAME_MS", "200"}, {"KVS_TEST_HOLD_FRAMES", "12"}};
 
 // One held picture of the saver with the options changed by `change`.
-Shot TakeHeldShot(const std::string& name, const std::function<void(SettingsRecord&, LocalOptionsRecord&)>& change,
-                  const Environment& extra = {}) {
-  Shot shot;
-  SettingsRecord settings = DefaultSettings();
-  LocalOptionsRecord local = DefaultLocalOptions();
-  local.fadeOut = 0;
-  if (change) change(settings, local);
-  StoreRecords(settings, local);
+Shot TakeHeldShot(const std::string& name, const OptionChange& change, const Environment& extra = {}) {
   Environment environment = kHeldRain;
   environment.insert(environment.end(), extra.begin(), extra.end());
-
-  SaverProcess saver;
-  if (!saver.Start("/s", environment, name + ".log")) {
-    ADD_FAILURE() << name << ": the saver did not start";
-    return shot;
-  }
-  if (!saver.WaitForTrace("hold steady", 60000)) {
-    ADD_FAILURE() << name << ": no steady picture\n" << saver.Trace();
-    return shot;
-  }
-  // The held picture is the one that stays the same from one capture to the next.
-  Image previous = CaptureScreen();
-  const DWORD start = GetTickCount();
-  for (;;) {
-    Sleep(300);
-    shot.image = CaptureScreen();
-    if (Measure(shot.image).litShare > 0.01 && DifferingShare(shot.image, previous, 0) == 0.0) break;
-    if (GetTickCount() - start > 20000) {
-      ADD_FAILURE() << name << ": the picture did not settle";
-      break;
-    }
-    previous = shot.image;
-  }
-  SaveImage(shot.image, "post-" + name);
-  PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  if (!saver.WaitForExit(15000, &code)) {
-    PostMessageA(FindWindowA("The Korvan Selwyth Screensaver", nullptr), WM_CLOSE, 0, 0);
-    saver.WaitForExit(5000, &code);
-  }
-  shot.trace = saver.Trace();
-  EXPECT_EQ(code, 0u) << name;
-  EXPECT_NE(shot.trace.find("init gl_error=0x0"), std::string::npos) << name << "\n" << shot.trace;
-  EXPECT_NE(shot.trace.find("gl_errors=0"), std::string::npos) << name << "\n" << shot.trace;
-  shot.stats = Measure(shot.image);
-  shot.ok = shot.image.width > 0;
-  return shot;
+  return saver_test::TakeHeldShot("post-" + name, change, environment);
 }
 
 class PostEffects : public ::testing::Test {

@@ -147,18 +147,12 @@ struct RecordingSink : PresetListSink {
 };
 
 int g_sounds = 0;
-void CountSound() { ++g_sounds; }
+void CountSound(int) { ++g_sounds; }
 
 class Presets : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* path = std::getenv("KVS_SCR");
-        scr_ = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
-                    : nullptr;
-        if (scr_) {
-            InstallWin32StringLoader(scr_);
-            SetPresetResourceModule(scr_);
-        }
+        scr_ = regtest::UseShippedResources();
         SetInterfaceSoundHook(CountSound);
     }
     void SetUp() override {

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/win32/platform_strings.h"
+#include "settings/win32/presets.h"
 
 namespace regtest {
 
@@ -82,6 +85,19 @@ inline Bytes DefaultLocalImage() {
     std::memset(&l, 0, sizeof l);
     FillDefaultLocalOptions(l);
     return ImageOf(&l, sizeof l);
+}
+
+// The shipped screensaver (KVS_SCR) as the resource module of the test program:
+// its strings and its dialogs. Null when KVS_SCR is not set or cannot be loaded.
+inline HMODULE UseShippedResources() {
+    const char* path = std::getenv("KVS_SCR");
+    HMODULE module =
+        path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : nullptr;
+    if (module) {
+        InstallWin32StringLoader(module);
+        SetPresetResourceModule(module);
+    }
+    return module;
 }
 
 inline Bytes LiveSettings() { return ImageOf(&settings, sizeof settings); }

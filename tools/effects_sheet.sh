@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Writes a contact sheet of the special effects: one held frame of the plain
+# rain and one of each effect (deja vu, the movement, still and trace-code
+# bursts, small bursts, drops), labelled, from the screensaver running under
+# Wine on a virtual display. The saver's diagnostic variables fix the pictures:
+# a seed, 50 ms frames, the effect started a few frames before the frame that
+# is held (see src/host/diagnostics.h).
+#   tools/effects_sheet.sh [output, default out/effects.png]
+# Needs the runnable Windows tree built (tools/run.sh or tools/test.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+source tools/wine-env.sh
+
+tree=${KVS_SHEET_TREE:-build/$(kvs_runnable_tree)}
+scr="$PWD/$tree/TheKorvanSelwyth.scr"
+options="$PWD/$tree/kvs_saver_options.exe"
+out=${1:-out/effects.png}
+for f in "$scr" "$options"; do
+  [ -f "$f" ] || { echo "missing $f: build the $tree tree first" >&2; exit 1; }
+done
+export WINEPREFIX="$PWD/$tree/wineprefix-sheet"
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+work=$(mktemp -d)
+
+xvfb_pid=""
+cleanup() {
+  "$server" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+n=180
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp +extension GLX >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+# No window manager here: Wine manages its windows itself.
+cmake/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+
+# A full screen at once, no incoming text, no effect but the one asked for.
+cmake/wine-run.sh "$options" jumpInStart=1 textEnabled=0 fadeOut=0 dejaVuInterval=255 burstMovementInterval=255 \
+  burstStillInterval=255 burstTraceInterval=255 smallBurstsInterval=255 dropsInterval=255 lightningsInterval=255 \
+  crashInterval=255 supermanInterval=255 >/dev/null
+
+hold=17
+# name:frames the effect runs before the held frame (1000 units each)
+shots="rain:0 dejavu:4 movement:5 still:16 trace:16 smallbursts:6 drops:3"
+labels=()
+for shot in $shots; do
+  name=${shot%%:*}
+  frames=${shot##*:}
+  trace="$work/$name.log"
+  effect=""
+  [ "$name" = rain ] || effect="$name@$((hold - frames))"
+  # In the work folder, which also takes the saver's display log.
+  (cd "$work" && KVS_TRACE="$(echo "Z:$trace" | tr / '\\')" KVS_TEST_SEED=11 KVS_TEST_FRAME_MS=50 \
+    KVS_TEST_HOLD_FRAMES=$hold KVS_TEST_EFFECT="$effect" exec "$root/cmake/wine-run.sh" "$scr" /s >/dev/null 2>&1) &
+  pid=$!
+  for _ in $(seq 600); do
+    grep -q "^hold steady" "$trace" 2>/dev/null && break
+    sleep 0.1
+  done
+  sleep 1
+  xwd -root -silent | convert xwd:- "$work/$name.png"
+  "$server" -k >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+  labels+=(-label "$name" "$work/$name.png")
+done
+
+mkdir -p "$(dirname "$out")"
+# Labels in whatever sans-serif face the system has.
+font=$(fc-match -f '%{file}' sans 2>/dev/null || true)
+montage "${labels[@]}" ${font:+-font "$font"} -tile 4x2 -geometry 512x384+6+6 -background '#202020' -fill white \
+  -pointsize 20 "$out"
+echo "effects sheet: $out"
