@@ -65,6 +65,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 set(KVS_WINE_RUN ${KVS_ROOT}/cmake/wine-run.sh)
 # kvs_add_wine_test(name sources...): a GoogleTest program run by CTest under Wine.
+# These programs share one desktop and find the boxes and dialogs they answer by
+# their caption, so they run one at a time: two at once answer each other's boxes.
 function(kvs_add_wine_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE kvs_win32 gtest gtest_main ${KVS_STATIC_RUNTIME})
@@ -72,6 +74,7 @@ function(kvs_add_wine_test name)
   add_test(NAME ${name} COMMAND ${KVS_WINE_RUN} $<TARGET_FILE:${name}> --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "KVS_WINE_ARCH=${KVS_WINE_ARCH};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;KVS_SCR=${KVS_SHIPPED_SCR};KVS_SCR_RUNNABLE=${KVS_SCR_PATH};KVS_OUT_DIR=${CMAKE_BINARY_DIR}/test-output"
+    RESOURCE_LOCK kvs_shared_desktop
     TIMEOUT 300)
 endfunction()
 
