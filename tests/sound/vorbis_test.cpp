@@ -1,9 +1,11 @@
-// The Vorbis decoder on the generator's ambient loop: its exact length (the loop
-// must close without a gap), and damaged bytes, which must leave a sample silent
-// or short, never read outside the input (under AddressSanitizer and UBSan).
+// The Vorbis decoder on the generator's samples: each as it must sound, and
+// damaged bytes, which must leave a sample silent or short, never read outside
+// the input (under AddressSanitizer and UBSan).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "sound.h"  // the generator's (tools/artgen)
@@ -18,20 +20,59 @@ std::vector<uint8_t> Encoded(int id, artgen::SoundSample* source) {
     return ogg;
 }
 
-TEST(VorbisDecoder, TheLoopDecodesToItsExactLengthAndLevel) {
-    artgen::SoundSample source;
-    const std::vector<uint8_t> ogg = Encoded(2000, &source);
-    MixSample s;
-    ASSERT_EQ(kVorbisOk, DecodeVorbisSample(ogg.data(), ogg.size(), true, &s));
-    EXPECT_EQ(static_cast<int32_t>(source.Frames()), s.frames);
-    EXPECT_EQ(2, s.channels);
-    EXPECT_EQ(source.rate, s.rate);
-    double sourcePower = 0, decodedPower = 0;  // lossy, but as loud
-    for (size_t i = 0; i < source.pcm.size(); ++i)
-        sourcePower += 32767.0 * source.pcm[i] * 32767.0 * source.pcm[i], decodedPower += 1.0 * s.pcm[i] * s.pcm[i];
-    EXPECT_NEAR(1.0, std::sqrt(decodedPower / sourcePower), 0.1);
-    EXPECT_EQ(s.pcm[0], s.pcm[2 * s.frames]);  // the guard frame repeats the first
-    FreeDecodedSample(&s);
+// Every generated sample as the saver decodes it: its exact length (no padding;
+// the loop closes without a gap), as loud as its source, heard but not clipped,
+// one-shots that start and end quietly (no click), a seamless loop, and sixteen
+// different sounds in under 400 KiB.
+TEST(VorbisDecoder, EverySampleDecodesToItsExactLengthAndLevel) {
+    size_t total = 0;
+    std::vector<std::vector<int16_t>> decoded;
+    for (int id : artgen::SoundIds()) {
+        SCOPED_TRACE(id);
+        artgen::SoundSample source;
+        const std::vector<uint8_t> ogg = Encoded(id, &source);
+        total += ogg.size();
+        const bool loop = id == 2000;
+        MixSample s;
+        ASSERT_EQ(kVorbisOk, DecodeVorbisSample(ogg.data(), ogg.size(), loop, &s));
+        ASSERT_EQ(static_cast<int32_t>(source.Frames()), s.frames);
+        ASSERT_EQ(loop ? 2 : 1, s.channels);
+        EXPECT_EQ(source.rate, s.rate);
+        const std::vector<int16_t> pcm(s.pcm, s.pcm + s.frames * s.channels);
+        double sourcePower = 0, decodedPower = 0;  // lossy, but as loud
+        int peak = 0;
+        for (size_t i = 0; i < pcm.size(); ++i) {
+            sourcePower += 32767.0 * source.pcm[i] * 32767.0 * source.pcm[i], decodedPower += 1.0 * pcm[i] * pcm[i];
+            peak = std::max(peak, std::abs(pcm[i]));
+        }
+        EXPECT_NEAR(1.0, std::sqrt(decodedPower / sourcePower), 0.1);
+        EXPECT_LT(peak, 32767);
+        const double rms = std::sqrt(decodedPower / pcm.size()) / 32767, seconds = 1.0 * s.frames / s.rate;
+        EXPECT_GT(rms, 0.005);
+        if (loop) {
+            EXPECT_GT(seconds, 4.0);
+            EXPECT_LT(rms, 0.12);  // a quiet bed
+            EXPECT_EQ(s.pcm[0], s.pcm[2 * s.frames]);  // the guard frame repeats the first
+            // Seamless: the step across the loop point is no larger than the
+            // steps between neighbouring frames inside it.
+            int largest = 0;
+            for (int32_t i = 1; i < s.frames; ++i) largest = std::max(largest, std::abs(pcm[2 * i] - pcm[2 * i - 2]));
+            for (int c = 0; c < 2; ++c) EXPECT_LE(std::abs(pcm[c] - pcm[2 * (s.frames - 1) + c]), largest) << c;
+        } else {
+            EXPECT_GT(seconds, 0.04);
+            EXPECT_LT(seconds, 1.0);
+            EXPECT_LT(std::fabs(source.pcm.front()), 1e-3);
+            EXPECT_LT(std::fabs(source.pcm.back()), 1e-3);
+            EXPECT_LT(std::abs(pcm.front()), 0.06 * 32767);
+            EXPECT_LT(std::abs(pcm.back()), 0.06 * 32767);
+        }
+        decoded.push_back(pcm);
+        FreeDecodedSample(&s);
+    }
+    EXPECT_EQ(16u, decoded.size());
+    EXPECT_LT(total, 400u * 1024);
+    for (size_t a = 0; a < decoded.size(); ++a)
+        for (size_t b = a + 1; b < decoded.size(); ++b) EXPECT_NE(decoded[a], decoded[b]) << a << " " << b;
 }
 
 TEST(VorbisDecoder, DamagedBytesGiveSilenceOrAShortSample) {

@@ -134,8 +134,6 @@ TEST(ControlTable, LabelsReadTheFormattedValues) {
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6209), s, l), "51 screens");
     s.dejaVuInterval = 255;
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6104), s, l), "Interval: 0 = only D key.");
-    s.crashInterval = 0;
-    EXPECT_EQ(Label(FindControlByText(kControlLabel, 6603), s, l), "Interval: 1 screen");
     l.textureFilter = 9;
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 7729), s, l), "Texture filter: Nearest");
 }

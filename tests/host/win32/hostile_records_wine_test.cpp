@@ -16,7 +16,9 @@
 #include "host/win32/saver_harness.h"
 #include "settings/hostile_records.h"
 #include "settings/presetfile.h"
+#include "settings/win32/dialog_driver.h"
 #include "settings/win32/presets.h"
+#include "settings/win32/registry_helpers.h"
 #include "settings/win32/storage.h"
 
 using namespace saver_test;
@@ -40,8 +42,9 @@ LocalOptionsRecord HostileLocalOptions(const HostileValues& v) {
   return l;
 }
 
-bool SameBytes(const std::vector<uint8_t>& stored, const SettingsRecord& record) {
-  return stored.size() == sizeof record && std::memcmp(stored.data(), &record, sizeof record) == 0;
+// The stored value `name` of the settings key holds exactly `record`.
+bool StoredAs(const char* name, const SettingsRecord& record) {
+  return regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, name).bytes == regtest::ImageOf(&record, sizeof record);
 }
 
 // Starts /s on the stored records, lets it draw for a second, checks its memory
@@ -59,9 +62,7 @@ void RunSaverToEscape(const std::string& label) {
   CloseHandle(process);
   EXPECT_LT(memory.PagefileUsage, kMemoryBound) << label;
   PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(kExitMs, &code)) << label << ": Escape did not end the saver";
-  EXPECT_EQ(code, 0u) << label;
+  EXPECT_EQ(saver.ExitCode(kExitMs), 0) << label << ": Escape did not end the saver";
 }
 
 TEST(HostileRecords, TheSaverRunsOrFallsBackToTheDefaults) {
@@ -79,9 +80,7 @@ TEST(HostileRecords, TheSaverRunsOrFallsBackToTheDefaults) {
       StoreRecords(record, i % 2 ? HostileLocalOptions(v) : DefaultLocalOptions());
       const std::string label = std::string(v.name) + (keepGrid ? "" : ", broken grid");
       RunSaverToEscape(label);
-      std::vector<uint8_t> stored;
-      ASSERT_TRUE(ReadValue(kSettingsKey, "", &stored));
-      EXPECT_TRUE(SameBytes(stored, valid ? record : defaults)) << label;
+      EXPECT_TRUE(StoredAs("", valid ? record : defaults)) << label;
     }
   }
 }
@@ -96,16 +95,7 @@ TEST(HostileRecords, TheRecordThatOnceHungTheSaverIsReplacedByTheDefaults) {
   record.smallBurstsSize = std::numeric_limits<float>::quiet_NaN();
   StoreRecords(record, DefaultLocalOptions());
   RunSaverToEscape("rows 1000000");
-  std::vector<uint8_t> stored;
-  ASSERT_TRUE(ReadValue(kSettingsKey, "", &stored));
-  EXPECT_TRUE(SameBytes(stored, DefaultSettings()));
-}
-
-// Presses OK in the "Preset activated" box that ActivatePreset shows.
-DWORD WINAPI DismissActivationBox(LPVOID) {
-  HWND box = FindTopWindow("#32770", "The Korvan Selwyth Screensaver", 10000);
-  if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
-  return 0;
+  EXPECT_TRUE(StoredAs("", DefaultSettings()));
 }
 
 TEST(HostileRecords, PresetFilesImportActivateAndRun) {
@@ -116,26 +106,21 @@ TEST(HostileRecords, PresetFilesImportActivateAndRun) {
     const std::string path = OutputDir() + name + ".kvs";
     ASSERT_EQ(WritePresetFile(path.c_str(), reinterpret_cast<const uint8_t*>(&record), sizeof record), 0);
     StoreRecords(DefaultSettings(), DefaultLocalOptions());
-    DeleteValue(kSettingsKey, name.c_str());
+    regtest::DeleteValue(HKEY_CURRENT_USER, kSettingsKeyPath, name.c_str());
 
     SaverProcess import;
     ASSERT_TRUE(import.Start("/i \"" + path + "\"", {}, "hostile-import.log"));
-    HWND dialog = FindTopWindow("#32770", kSavePresetDialogCaption, kFirstFrameMs);
+    HWND dialog = dialogtest::WaitForWindow(kSavePresetDialogCaption, kFirstFrameMs);
     ASSERT_NE(dialog, nullptr) << name << ": no naming dialog";
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    DWORD code = 1;
-    ASSERT_TRUE(import.WaitForExit(kExitMs, &code)) << name;
-    EXPECT_EQ(code, 0u) << name;
-    std::vector<uint8_t> stored;
-    ASSERT_TRUE(ReadValue(kSettingsKey, name.c_str(), &stored)) << name;
-    EXPECT_TRUE(SameBytes(stored, record)) << name;
+    ASSERT_EQ(import.ExitCode(kExitMs), 0) << name;
+    EXPECT_TRUE(StoredAs(name.c_str(), record)) << name;
 
     // Activated in the settings window's place, then kept as the current
     // settings when it closes; the next start runs on them.
-    HANDLE helper = CreateThread(nullptr, 0, DismissActivationBox, nullptr, 0, nullptr);
-    EXPECT_EQ(ActivatePreset(nullptr, name.c_str()), kPresetCommandDone) << name;
-    WaitForSingleObject(helper, 15000);
-    CloseHandle(helper);
+    dialogtest::Command activate([&name] { return ActivatePreset(nullptr, name.c_str()); });
+    dialogtest::Answer("Preset activated", IDOK);
+    EXPECT_EQ(activate.Result(), kPresetCommandDone) << name;
     EXPECT_EQ(std::memcmp(&settings, &record, sizeof record), 0) << name;
     SaveSettings();
     RunSaverToEscape(name);

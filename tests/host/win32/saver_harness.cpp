@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/win32/storage.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,9 +12,6 @@
 #include <sstream>
 
 namespace saver_test {
-
-const char kSettingsKey[] = "Software\\Pellor\\The Korvan Selwyth Screensaver";
-const char kGlobalKey[] = "Software\\Pellor\\The Korvan Selwyth Screensaver\\Global";
 
 namespace {
 
@@ -43,53 +42,9 @@ std::string OutputDir() {
   return dir;
 }
 
-SettingsRecord DefaultSettings() {
-  SettingsRecord s;
-  std::memset(&s, 0, sizeof s);
-  FillDefaultSettings(s);
-  return s;
-}
-
-LocalOptionsRecord DefaultLocalOptions() {
-  LocalOptionsRecord l;
-  std::memset(&l, 0, sizeof l);
-  FillDefaultLocalOptions(l);
-  return l;
-}
-
-bool WriteValue(const char* key, const char* name, const void* data, DWORD size) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-    return false;
-  const LONG result = RegSetValueExA(handle, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
-bool ReadValue(const char* key, const char* name, std::vector<uint8_t>* bytes) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
-  DWORD type = 0, size = 0;
-  LONG result = RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size);
-  if (result == ERROR_SUCCESS) {
-    bytes->assign(size, 0);
-    result = RegQueryValueExA(handle, name, nullptr, &type, bytes->data(), &size);
-    bytes->resize(size);
-  }
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
-void DeleteValue(const char* key, const char* name) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) return;
-  RegDeleteValueA(handle, name);
-  RegCloseKey(handle);
-}
-
 void StoreRecords(const SettingsRecord& settings, const LocalOptionsRecord& local) {
-  WriteValue(kSettingsKey, "", &settings, sizeof settings);
-  WriteValue(kGlobalKey, "", &local, sizeof local);
+  regtest::PutValue(kSettingsKeyPath, "", REG_BINARY, &settings, sizeof settings);
+  regtest::PutValue(kLocalOptionsKeyPath, "", REG_BINARY, &local, sizeof local);
 }
 
 SaverProcess::~SaverProcess() { Kill(); }
@@ -120,9 +75,7 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
 
 std::string SaverProcess::Trace() const {
   std::ifstream file(tracePath_);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool SaverProcess::WaitForTrace(const std::string& prefix, DWORD timeoutMs, std::string* found) const {
@@ -180,16 +133,6 @@ bool LastTracedPicture(const std::string& trace, TracedPicture* picture) {
     }
   }
   return found;
-}
-
-HWND FindTopWindow(const char* className, const char* title, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    HWND window = FindWindowA(className, title);
-    if (window && IsWindowVisible(window)) return window;
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(50);
-  }
 }
 
 void PressKey(WORD virtualKey) {
@@ -256,8 +199,7 @@ bool ParseWindowDump(const std::vector<uint8_t>& dump, Image* image) {
   return true;
 }
 
-// The whole X screen through xwd, which sees GL windows as they are shown
-// (the system's screen device context does not show GL child windows).
+// The whole X screen through xwd, which sees GL windows as they are shown.
 bool CaptureWithWindowDump(Image* image) {
   const std::string unixDir = EnvOr("KVS_OUT_DIR", "/tmp");
   const std::string part = unixDir + "/capture.xwd.part";
@@ -292,48 +234,17 @@ bool CaptureWithWindowDump(Image* image) {
   file.close();
   DeleteFileA(donePath.c_str());
   if (ParseWindowDump(dump, image)) return true;
-  std::fprintf(stderr, "capture: unreadable window dump of %zu bytes:", dump.size());
-  for (size_t i = 0; i + 4 <= dump.size() && i < 80; i += 4) std::fprintf(stderr, " %u", BigEndian(&dump[i]));
-  std::fprintf(stderr, "\n");
+  std::fprintf(stderr, "capture: unreadable window dump of %zu bytes\n", dump.size());
   return false;
-}
-
-Image CaptureWithDeviceContext(int w, int h) {
-  Image image;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (section && bits) {
-    HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    image.width = w;
-    image.height = h;
-    image.pixels.assign(static_cast<uint8_t*>(bits), static_cast<uint8_t*>(bits) + static_cast<size_t>(w) * h * 4);
-    SelectObject(memory, previous);
-  }
-  if (section) DeleteObject(section);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return image;
 }
 
 }  // namespace
 
 Image CaptureScreen(int x, int y, int w, int h) {
+  // The system's screen device context does not show GL windows: without the
+  // window dump there is no picture (and every measure of it fails).
   Image screen;
-  if (!CaptureWithWindowDump(&screen)) {
-    std::fprintf(stderr, "capture: no window dump, using the screen device context\n");
-    screen = CaptureWithDeviceContext(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  }
+  if (!CaptureWithWindowDump(&screen)) return screen;
   if (w <= 0) w = screen.width - x;
   if (h <= 0) h = screen.height - y;
   if (x == 0 && y == 0 && w == screen.width && h == screen.height) return screen;
@@ -341,7 +252,27 @@ Image CaptureScreen(int x, int y, int w, int h) {
 }
 
 Image CaptureScreenDevice(int x, int y, int w, int h) {
-  const Image screen = CaptureWithDeviceContext(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  Image screen;
+  screen.width = GetSystemMetrics(SM_CXSCREEN);
+  screen.height = GetSystemMetrics(SM_CYSCREEN);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, screen.width, -screen.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC device = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(device);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(device, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (section && bits) {
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, screen.width, screen.height, device, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint8_t* first = static_cast<const uint8_t*>(bits);
+    screen.pixels.assign(first, first + static_cast<size_t>(screen.width) * screen.height * 4);
+    SelectObject(memory, previous);
+  }
+  if (section) DeleteObject(section);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, device);
+  if (screen.pixels.empty()) return Image();
   if (w <= 0) w = screen.width - x;
   if (h <= 0) h = screen.height - y;
   return Crop(screen, x, y, w, h);

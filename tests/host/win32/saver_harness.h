@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/win32/registry_helpers.h"
 
 namespace saver_test {
 
@@ -23,18 +24,11 @@ std::string RunnableSaverPath();
 // trailing backslash; the current directory when unset.
 std::string OutputDir();
 
-// Registry: HKCU\Software\Pellor\The Korvan Selwyth Screensaver (settings) and
-// its Global subkey (local options), both as the keys' default values.
-extern const char kSettingsKey[];
-extern const char kGlobalKey[];
-SettingsRecord DefaultSettings();
-LocalOptionsRecord DefaultLocalOptions();
-// Writes the records the saver loads at start-up.
+using regtest::DefaultLocalOptions;
+using regtest::DefaultSettings;
+// Writes the records the saver loads at start-up (the default values of the
+// settings key and its Global subkey; settings/win32/registry_helpers.h reads them).
 void StoreRecords(const SettingsRecord& settings, const LocalOptionsRecord& local);
-// A value's bytes; false when it cannot be read.
-bool ReadValue(const char* key, const char* name, std::vector<uint8_t>* bytes);
-bool WriteValue(const char* key, const char* name, const void* data, DWORD size);
-void DeleteValue(const char* key, const char* name);
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
@@ -56,6 +50,11 @@ class SaverProcess {
   bool Running() const;
   // Waits for the process to end; its exit code.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+  // The exit code once it ends within `timeoutMs`; -1 while it still runs.
+  int64_t ExitCode(DWORD timeoutMs) {
+    DWORD code = 0;
+    return WaitForExit(timeoutMs, &code) ? code : -1;
+  }
   // Ends it by force (end of a failed test).
   void Kill();
   DWORD processId() const { return info_.dwProcessId; }
@@ -73,9 +72,6 @@ struct TracedPicture {
 };
 // The last "picture" line of a trace; false when there is none.
 bool LastTracedPicture(const std::string& trace, TracedPicture* picture);
-
-// The first visible top-level window of `className` (and `title` when given).
-HWND FindTopWindow(const char* className, const char* title = nullptr, DWORD timeoutMs = 0);
 
 // Input as the hardware would deliver it.
 void PressKey(WORD virtualKey);

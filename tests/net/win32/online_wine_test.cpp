@@ -141,9 +141,7 @@ void SendFeedback(const char* email, const char* name, const char* country, cons
 class Online : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* path = std::getenv("KVS_SCR");
-        HMODULE scr = path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
-                           : nullptr;
+        HMODULE scr = LoadShippedScreensaver();
         ASSERT_NE(scr, nullptr) << "KVS_SCR must name the screensaver";
         ASSERT_NE(std::getenv("KVS_SERVER_DATA"), nullptr) << "run by online_wine.sh";
         InstallWin32StringLoader(scr);
@@ -175,8 +173,6 @@ TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
         std::snprintf(text, sizeof text, newer.c_str(), version, list);
         return std::string(text);
     };
-    std::string binary(3000, '\0');
-    for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 13 + 1);
     const struct {
         std::string file;
         std::string text;
@@ -185,18 +181,13 @@ TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
     } cases[] = {
         {"0.99\nhttp://a.example/new\r\nhttp://b.example/\r\n",
          Newer("0.99", "http://a.example/new\r\nhttp://b.example/\r\n"), IDYES, "http://a.example/new"},
-        {"1.00 https://one.example/kvs.zip", Newer("1.00", "https://one.example/kvs.zip"), IDYES,
-         "https://one.example/kvs.zip"},
         {"0.99\nhttp://a.example/new\n", Newer("0.99", "http://a.example/new\n"), IDNO, nullptr},
         {"2.00\nC:\\Windows\\notepad.exe\n", Newer("2.00", "C:\\Windows\\notepad.exe\n"), IDYES, nullptr},
         {"0.54\nhttp://a.example/old\n", "You have the newest version. The latest published version is 0.54.", IDOK,
          nullptr},
+        // Unreadable files (the reader's cases are checked natively).
         {"", kServerProblem, IDOK, nullptr},
         {std::string(70000, '7'), kServerProblem, IDOK, nullptr},
-        {binary, kServerProblem, IDOK, nullptr},
-        {"nan\nhttp://a.example/\n", kServerProblem, IDOK, nullptr},
-        {"1e308\nhttp://a.example/\n", kServerProblem, IDOK, nullptr},
-        {"-1\n", kServerProblem, IDOK, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 20));

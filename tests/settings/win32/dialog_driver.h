@@ -11,17 +11,26 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <string>
+#include <utility>
 
 #include "settings/strings.h"
 
 namespace dialogtest {
 
-inline HWND WaitForWindow(const char* title, int milliseconds = 10000) {
+// The built screensaver (KVS_SCR) loaded for its resources; null when unset.
+inline HMODULE LoadShippedScreensaver() {
+    const char* path = std::getenv("KVS_SCR");
+    return path ? LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : nullptr;
+}
+
+// The first visible top-level window of `title` (and class, a dialog's by default).
+inline HWND WaitForWindow(const char* title, int milliseconds = 10000, const char* windowClass = "#32770") {
     for (int waited = 0; waited < milliseconds; waited += 20) {
-        HWND window = FindWindowA("#32770", title);
+        HWND window = FindWindowA(windowClass, title);
         if (window && IsWindowVisible(window)) return window;
         Sleep(20);
     }
@@ -126,5 +135,12 @@ private:
     std::atomic<DWORD> thread_{0};
     std::future<int> future_;
 };
+
+// Runs `body` as a command, answers its message box and returns its result.
+inline int Answered(std::function<int()> body, const std::string& expectedText, int button) {
+    Command command(std::move(body));
+    Answer(expectedText, button);
+    return command.Result();
+}
 
 }  // namespace dialogtest

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/settings.h"
@@ -36,6 +38,24 @@ inline RegValue QueryValue(HKEY root, const char* path, const char* name) {
     }
     RegCloseKey(key);
     return v;
+}
+
+// Every value of a key, name and content, sorted by name.
+inline std::vector<std::pair<std::string, Bytes>> AllValues(HKEY root, const char* path) {
+    std::vector<std::pair<std::string, Bytes>> out;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return out;
+    for (DWORD i = 0;; ++i) {
+        char name[20000];
+        DWORD length = sizeof name;
+        BYTE data[40000];
+        DWORD size = sizeof data;
+        if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, data, &size) != ERROR_SUCCESS) break;
+        out.emplace_back(name, Bytes(data, data + size));
+    }
+    RegCloseKey(key);
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 inline bool KeyExists(HKEY root, const char* path) {
@@ -68,22 +88,54 @@ inline void PutValue(const char* path, const char* name, DWORD type, const void*
     RegCloseKey(key);
 }
 
+inline void DeleteValue(HKEY root, const char* path, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+// A record image that differs from the defaults almost everywhere, valid where
+// it is long enough to hold speed, columns and rows.
+inline Bytes PatternRecord(size_t size, uint8_t seed) {
+    Bytes b(size);
+    for (size_t i = 0; i < size; ++i) b[i] = static_cast<uint8_t>(seed + i * 13);
+    const float speed = 5.0f;
+    const int32_t columns = 100, rows = 50;
+    if (size >= 13) {
+        std::memcpy(b.data() + 0, &speed, 4);
+        std::memcpy(b.data() + 5, &columns, 4);
+        std::memcpy(b.data() + 9, &rows, 4);
+    }
+    return b;
+}
+
 inline Bytes ImageOf(const void* record, size_t size) {
     const uint8_t* p = static_cast<const uint8_t*>(record);
     return Bytes(p, p + size);
 }
 
-inline Bytes DefaultSettingsImage() {
+inline SettingsRecord DefaultSettings() {
     SettingsRecord s;
     std::memset(&s, 0, sizeof s);
     FillDefaultSettings(s);
+    return s;
+}
+
+inline LocalOptionsRecord DefaultLocalOptions() {
+    LocalOptionsRecord l;
+    std::memset(&l, 0, sizeof l);
+    FillDefaultLocalOptions(l);
+    return l;
+}
+
+inline Bytes DefaultSettingsImage() {
+    const SettingsRecord s = DefaultSettings();
     return ImageOf(&s, sizeof s);
 }
 
 inline Bytes DefaultLocalImage() {
-    LocalOptionsRecord l;
-    std::memset(&l, 0, sizeof l);
-    FillDefaultLocalOptions(l);
+    const LocalOptionsRecord l = DefaultLocalOptions();
     return ImageOf(&l, sizeof l);
 }
 

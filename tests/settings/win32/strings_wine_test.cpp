@@ -12,32 +12,18 @@
 #include "settings/fatal.h"
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
+#include "dialog_driver.h"
 
 namespace {
 
-HMODULE LoadShippedScreensaver() {
-    const char* path = std::getenv("KVS_SCR");
-    if (!path) return nullptr;
-    return LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-}
+using dialogtest::LoadShippedScreensaver;
 
 TEST(Win32Strings, LoadStringReadsTheScreensaversTable) {
     HMODULE scr = LoadShippedScreensaver();
     ASSERT_NE(scr, nullptr) << "KVS_SCR=" << (std::getenv("KVS_SCR") ? std::getenv("KVS_SCR") : "(unset)")
                             << " error " << GetLastError();
-    char buffer[256];
-    ASSERT_GT(LoadStringA(scr, 1001, buffer, sizeof buffer), 0);
-    EXPECT_STREQ(buffer, "Invalid option passed.");
-
-    // Every built-in text is the same in the executable (same source of truth), and
-    // no other id has a text: none leaks in from the Czech table.
-    for (uint32_t id = 0; id < 10000; ++id) {
-        const char* builtin = FindBuiltinString(id);
-        char loaded[256] = {};
-        LoadStringA(scr, id, loaded, sizeof loaded);
-        EXPECT_STREQ(loaded, builtin ? builtin : "") << "id " << id;
-    }
-
+    // Every text of the executable, in every language, is checked below; here the
+    // cache over the loader (texts up to the loader's 255 characters).
     InstallWin32StringLoader(scr);
     const char* question = GetString(9304);
     EXPECT_EQ(std::strlen(question), 224u);
@@ -91,8 +77,8 @@ void ExpectTables(HMODULE scr, bool czech) {
 }
 
 struct Dialog101 {
-    std::wstring caption, label, save;
-    std::vector<LONG> geometry;  // dialog size, then id 101, 105 and OK in client pixels
+    std::vector<std::wstring> texts;  // caption, label (105), button (OK)
+    std::vector<LONG> geometry;       // dialog size, then id 101, 105 and OK in client pixels
 };
 
 INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -101,13 +87,11 @@ Dialog101 OpenDialog101(HMODULE scr) {
     Dialog101 d;
     HWND dialog = CreateDialogParamW(scr, MAKEINTRESOURCEW(101), nullptr, PassiveDialogProc, 0);
     if (!dialog) return d;
-    wchar_t text[128] = {};
-    GetWindowTextW(dialog, text, 128);
-    d.caption = text;
-    GetDlgItemTextW(dialog, 105, text, 128);
-    d.label = text;
-    GetDlgItemTextW(dialog, IDOK, text, 128);
-    d.save = text;
+    wchar_t text[3][128] = {};
+    GetWindowTextW(dialog, text[0], 128);
+    GetDlgItemTextW(dialog, 105, text[1], 128);
+    GetDlgItemTextW(dialog, IDOK, text[2], 128);
+    d.texts.assign(text, text + 3);
     RECT r;
     GetWindowRect(dialog, &r);
     d.geometry = {r.right - r.left, r.bottom - r.top};
@@ -128,9 +112,11 @@ TEST(Win32Strings, CzechInterfaceLanguageChoosesTheCzechResources) {
     ASSERT_NE(scr, nullptr);
     // The default language reads the neutral table (checked above) and dialog.
     const Dialog101 english = OpenDialog101(scr);
-    EXPECT_EQ(english.caption, L"The Korvan Selwyth Screensaver: Save preset");
+    ASSERT_FALSE(english.texts.empty()) << "dialog 101 does not open";
+    EXPECT_EQ(english.texts[0], L"The Korvan Selwyth Screensaver: Save preset");
     {
-        // Any other language falls back to the neutral resources.
+        // Any other language falls back to the neutral resources: every built-in
+        // text and no other (none leaks in from the Czech table).
         ThreadLanguage german(MAKELANGID(LANG_GERMAN, SUBLANG_DEFAULT));
         ExpectTables(scr, false);
     }
@@ -143,9 +129,8 @@ TEST(Win32Strings, CzechInterfaceLanguageChoosesTheCzechResources) {
     EXPECT_STREQ(GetString(8702), "") << "Czech has no ordinal suffixes";
 
     const Dialog101 cs = OpenDialog101(scr);
-    EXPECT_EQ(cs.caption, L"The Korvan Selwyth Screensaver: Uložit předvolbu");
-    EXPECT_EQ(cs.label, L"Název předvolby:");
-    EXPECT_EQ(cs.save, L"Uložit");
+    EXPECT_EQ(cs.texts, (std::vector<std::wstring>{L"The Korvan Selwyth Screensaver: Uložit předvolbu",
+                                                    L"Název předvolby:", L"Uložit"}));
     EXPECT_EQ(cs.geometry, english.geometry);
     FreeLibrary(scr);
 }
@@ -164,19 +149,6 @@ struct FatalChild {
     }
 } g_fatalChild;
 
-struct FoundBox {
-    HWND box = nullptr;
-    std::string text;
-};
-
-BOOL CALLBACK CollectText(HWND child, LPARAM param) {
-    char cls[32] = {}, text[1024] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    if (lstrcmpiA(cls, "Static") == 0 && text[0]) reinterpret_cast<FoundBox*>(param)->text += text;
-    return TRUE;
-}
-
 TEST(Win32Strings, FatalReportShowsItsSiteAndExitsWithTheErrorCode) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
@@ -186,21 +158,13 @@ TEST(Win32Strings, FatalReportShowsItsSiteAndExitsWithTheErrorCode) {
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
 
-    FoundBox found;
-    for (int i = 0; i < 200 && !found.box; ++i) {
-        found.box = FindWindowA("#32770", kProductCaption);
-        if (!found.box) Sleep(50);
-    }
-    ASSERT_NE(found.box, nullptr) << "no message box titled with the product name";
-    EnumChildWindows(found.box, CollectText, reinterpret_cast<LPARAM>(&found));
-    EXPECT_NE(found.text.find("Error: 8"), std::string::npos) << found.text;
-    EXPECT_NE(found.text.find("eval.h"), std::string::npos) << found.text;
-    EXPECT_NE(found.text.find("84"), std::string::npos) << found.text;
-    EXPECT_NE(found.text.find("int __tracer::alloc()"), std::string::npos) << found.text;
-    EXPECT_NE(found.text.find("Tracer buffer allocation error."), std::string::npos) << found.text;
-    EXPECT_TRUE(GetWindowLongA(found.box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "system-modal boxes stay on top";
+    const dialogtest::Box found = dialogtest::WaitForMessageBox();
+    ASSERT_NE(found.window, nullptr) << "no message box titled with the product name";
+    for (const char* part : {"Error: 8", "eval.h", "84", "int __tracer::alloc()", "Tracer buffer allocation error."})
+        EXPECT_NE(found.text.find(part), std::string::npos) << part << " in " << found.text;
+    EXPECT_TRUE(GetWindowLongA(found.window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "system-modal boxes stay on top";
 
-    PostMessageA(found.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(found.window, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);

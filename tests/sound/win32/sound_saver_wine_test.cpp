@@ -66,8 +66,7 @@ std::string RunWithCapture(const SettingsRecord& settings, const LocalOptionsRec
     Sleep(ms);
     EXPECT_TRUE(saver.Running()) << "the saver ended by itself";
     PressKey(VK_ESCAPE);
-    DWORD code = 1;
-    EXPECT_TRUE(saver.WaitForExit(15000, &code) && code == 0) << "Escape did not end the saver";
+    EXPECT_EQ(saver.ExitCode(15000), 0) << "Escape did not end the saver";
     return saver.Trace();
 }
 
