@@ -46,6 +46,11 @@ set_property(SOURCE ${KVS_ROOT}/resources/kvs.rc APPEND PROPERTY OBJECT_DEPENDS
              ${KVS_GEN_DIR}/strings.rc ${KVS_GEN_DIR}/strings_cs.rc ${KVS_ROOT}/resources/dialogs.rc)
 set(KVS_SCR_PATH $<TARGET_FILE:kvs_scr>)
 
+# The frame rate the machine's GL reaches for a number of fragments
+# (tools/bench_saver.sh measures the screensaver against it).
+add_executable(kvs_ceiling ${KVS_ROOT}/tools/ceiling/ceiling.cpp)
+target_link_libraries(kvs_ceiling PRIVATE opengl32 gdi32 user32 ${KVS_STATIC_RUNTIME})
+
 # The shipped build may be another tree (i686); tests that inspect the shipped
 # executable's resources are pointed at it.
 if(NOT KVS_SHIPPED_SCR)

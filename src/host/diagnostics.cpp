@@ -15,6 +15,7 @@ namespace {
 struct TimingTotals {
     uint64_t frames;
     uint64_t simulationUs, renderUs, walkUs, submitUs, presentUs, frameUs, layers;
+    uint64_t gridFragments, smallFragments, composeFragments;
 };
 
 TimingTotals g_total;   // since start
@@ -40,6 +41,9 @@ void Add(TimingTotals& t, const FrameTiming& f) {
     t.presentUs += f.presentUs;
     t.frameUs += f.frameUs;
     t.layers += f.layers;
+    t.gridFragments += f.gridFragments;
+    t.smallFragments += f.smallFragments;
+    t.composeFragments += f.composeFragments;
 }
 
 void WriteTotals(const char* label, const TimingTotals& t, uint64_t wallUs) {
@@ -48,10 +52,13 @@ void WriteTotals(const char* label, const TimingTotals& t, uint64_t wallUs) {
     const double fps = wallUs ? n * 1e6 / static_cast<double>(wallUs) : 0.0;
     TraceLine(
         "%s frames=%llu fps=%.1f sim_ms=%.3f render_ms=%.3f walk_ms=%.3f submit_ms=%.3f present_ms=%.3f "
-        "frame_ms=%.3f layers=%.0f",
+        "frame_ms=%.3f layers=%.0f fragments=%.0f grid_fragments=%.0f small_fragments=%.0f compose_fragments=%.0f",
         label, static_cast<unsigned long long>(t.frames), fps, t.simulationUs / n / 1000.0, t.renderUs / n / 1000.0,
         t.walkUs / n / 1000.0, t.submitUs / n / 1000.0, t.presentUs / n / 1000.0, t.frameUs / n / 1000.0,
-        static_cast<double>(t.layers) / n);
+        static_cast<double>(t.layers) / n,
+        static_cast<double>(t.gridFragments + t.smallFragments + t.composeFragments) / n,
+        static_cast<double>(t.gridFragments) / n, static_cast<double>(t.smallFragments) / n,
+        static_cast<double>(t.composeFragments) / n);
 }
 
 uint64_t g_firstFrameUs = 0;
@@ -77,6 +84,7 @@ void ReadDiagnosticsOptions() {
     }
     if (ReadNumber("KVS_TEST_HOLD_FRAMES", &v) && v > 0 && v < INT32_MAX) diagnostics.holdAfterFrames = static_cast<int32_t>(v);
     if (ReadNumber("KVS_TEST_DIRECT_LAYERS", &v) && v != 0) diagnostics.directLayers = true;
+    if (ReadNumber("KVS_TEST_WHOLE_QUADS", &v) && v != 0) diagnostics.wholeQuads = true;
     diagnostics.effectSlot = -1;
     ParseEffectTrigger(std::getenv("KVS_TEST_EFFECT"), diagnostics);
     g_total = TimingTotals{};

@@ -5,6 +5,7 @@
 //   KVS_TEST_HOLD_FRAMES=<n> after n frames keep showing the same code grids
 //                            (no more simulation), so a picture can be compared
 //   KVS_TEST_DIRECT_LAYERS=1 draw every cell layer on its own instead of by texture
+//   KVS_TEST_WHOLE_QUADS=1  draw every quad of the grid passes whole
 //   KVS_TEST_EFFECT=<name>@<n> start the effect <name> (dejavu, movement, still,
 //                            trace, smallbursts, drops, lightnings, crash,
 //                            superman) before frame n, or as soon
@@ -24,6 +25,7 @@ struct DiagnosticsOptions {
     int32_t frameMs;
     int32_t holdAfterFrames;  // 0: never hold
     bool directLayers;
+    bool wholeQuads;
     int32_t effectSlot;   // -1: none
     int32_t effectFrame;
     char soundCapturePath[512];  // empty: no capture
@@ -57,6 +59,9 @@ struct FrameTiming {
     uint64_t presentUs;     // counter line, flush and buffer swap
     uint64_t frameUs;       // the whole tick without its pacing sleep
     uint32_t layers;        // cell layers drawn
+    // Pixels covered by the quads: the full-size grid pass, motion blur's small
+    // grid pass and its composition of the remembered frames.
+    uint64_t gridFragments, smallFragments, composeFragments;
 };
 void RecordFrameTiming(const FrameTiming& timing);
 // Writes the summary of every frame recorded so far.

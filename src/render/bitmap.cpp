@@ -81,6 +81,38 @@ int32_t WriteFile(const char* path, const uint8_t* header, const uint8_t* body, 
 // contribute nothing; alpha is summed directly (outside alpha is 0). With
 // D = (2r+1)^2 the exact truncated means are then
 //   alpha = floor(sum / D),  colour = floor((255 D - deficit) / D) = 255 - ceil(deficit / D).
+// Division by the blur's divisor D: every output value divides a window sum,
+// so the 32-bit case multiplies by a reciprocal fixed once per picture
+// (Granlund and Montgomery's method, exact for every 32-bit numerator).
+struct Divider32 {
+  uint32_t d, magic;
+  int shift;
+  explicit Divider32(uint32_t divisor) : d(divisor), magic(0), shift(0) {
+    while (shift < 32 && (uint64_t{1} << shift) < divisor) ++shift;  // ceil(log2 d)
+    if (shift > 0) magic = static_cast<uint32_t>(((uint64_t{1} << 32) * ((uint64_t{1} << shift) - divisor)) / divisor + 1);
+  }
+  uint32_t operator()(uint32_t n) const {
+    if (shift == 0) return n;  // d = 1
+    const uint32_t t = static_cast<uint32_t>((uint64_t{magic} * n) >> 32);
+    return (t + ((n - t) >> 1)) >> (shift - 1);
+  }
+};
+struct Divider64 {
+  uint64_t d;
+  explicit Divider64(uint64_t divisor) : d(divisor) {}
+  uint64_t operator()(uint64_t n) const { return n / d; }
+};
+template <typename Sum>
+struct DividerFor;
+template <>
+struct DividerFor<uint32_t> {
+  using Type = Divider32;
+};
+template <>
+struct DividerFor<uint64_t> {
+  using Type = Divider64;
+};
+
 // Sum must hold min(2r+1, w) * min(2r+1, h) * 255 and D.
 template <typename Sum>
 void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* columnSums, int32_t w,
@@ -127,15 +159,16 @@ void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* column
     const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y);
     for (size_t i = 0; i < rowValues; ++i) columnSums[i] += row[i];
   }
+  const typename DividerFor<Sum>::Type divide(divisor);
   for (int32_t y = 0; y < h; ++y) {
     uint8_t* out = dst + rowValues * static_cast<size_t>(y);
     for (size_t i = 0; i < rowValues; i += 4) {
       for (size_t c = 0; c < 3; ++c) {
         const Sum deficit = columnSums[i + c];
-        const Sum ceiling = deficit == 0 ? 0 : (deficit - 1) / divisor + 1;
+        const Sum ceiling = deficit == 0 ? 0 : divide(deficit - 1) + 1;
         out[i + c] = static_cast<uint8_t>(255 - ceiling);
       }
-      out[i + 3] = static_cast<uint8_t>(columnSums[i + 3] / divisor);
+      out[i + 3] = static_cast<uint8_t>(divide(columnSums[i + 3]));
     }
     if (int64_t{y} + r + 1 < h) {
       const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y + r + 1);

@@ -39,9 +39,6 @@ int InitLayerBatch(LayerBatch& batch, uint32_t capacity) {
         return -9;
     }
     batch.capacity = capacity;
-    static const float kCorners[8] = {0.01f, 0.01f, 0.99f, 0.01f, 0.99f, 0.99f, 0.01f, 0.99f};
-    for (uint32_t q = 0; q < capacity; ++q)
-        for (int k = 0; k < 8; ++k) batch.texCoords[q * 8 + k] = kCorners[k];
     ResetLayerBatch(batch);
     return 0;
 }
@@ -72,7 +69,7 @@ bool AddLayerDraw(LayerBatch& batch, const LayerDraw& draw) {
     return true;
 }
 
-uint32_t ArrangeLayerBatch(LayerBatch& batch, const QuadArrays& quads) {
+uint32_t ArrangeLayerBatch(LayerBatch& batch) {
     uint32_t first = 0;
     for (uint32_t b = 0; b < batch.bucketCount; ++b) {
         batch.bucketFirst[b] = first;
@@ -84,12 +81,19 @@ uint32_t ArrangeLayerBatch(LayerBatch& batch, const QuadArrays& quads) {
         const LayerDraw& d = batch.draws[i];
         const uint32_t b = batch.bucketOf[i];
         const uint32_t q = batch.bucketFirst[b] + batch.bucketSize[b]++;
-        const float* v = &quads.vertices[d.firstVertex * 4];
+        // Corners top-left, top-right, bottom-right, bottom-left.
+        const float left = d.quad.left + d.x, right = d.quad.right + d.x;
+        const float top = d.quad.top + d.y, bottom = d.quad.bottom + d.y;
+        const float corners[8] = {left, top, right, top, right, bottom, left, bottom};
+        const float coords[8] = {d.quad.s0, d.quad.t0, d.quad.s1, d.quad.t0, d.quad.s1, d.quad.t1, d.quad.s0, d.quad.t1};
         float* p = &batch.positions[q * 8];
+        float* t = &batch.texCoords[q * 8];
         float* c = &batch.colours[q * 12];
+        for (int k = 0; k < 8; ++k) {
+            p[k] = corners[k];
+            t[k] = coords[k];
+        }
         for (int k = 0; k < 4; ++k) {
-            p[k * 2 + 0] = v[k * 4 + 0] + d.x;
-            p[k * 2 + 1] = v[k * 4 + 1] + d.y;
             c[k * 3 + 0] = d.red;
             c[k * 3 + 1] = d.green;
             c[k * 3 + 2] = d.blue;

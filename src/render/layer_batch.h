@@ -8,17 +8,17 @@
 
 #include <cstdint>
 
-#include "render/geometry.h"
+#include "render/visible_extent.h"
 
 constexpr uint32_t kLayerBatchCapacity = 16384;  // quads per flush
 constexpr uint32_t kLayerBatchMaxBuckets = 1024;  // distinct textures per flush
 constexpr uint32_t kLayerBatchHashSize = 2048;
 
-// One quad: which static quad (its first vertex in QuadArrays), where it is
-// translated to, its texture and its colour.
+// One quad: its texture, its corners relative to the cell and their texture
+// coordinates, where the cell is, and its colour.
 struct LayerDraw {
     uint32_t texture;
-    uint32_t firstVertex;
+    LayerQuad quad;
     float x, y;
     float red, green, blue;
 };
@@ -29,7 +29,7 @@ struct LayerBatch {
     LayerDraw* draws;
     uint16_t* bucketOf;  // per draw
     float* positions;    // x, y per vertex, 4 vertices per quad, arranged by bucket
-    float* texCoords;    // s, t per vertex (the same four corners for every quad)
+    float* texCoords;    // s, t per vertex
     float* colours;      // r, g, b per vertex
     uint32_t bucketCount;
     uint32_t bucketTexture[kLayerBatchMaxBuckets];
@@ -46,10 +46,10 @@ void FreeLayerBatch(LayerBatch& batch);
 // new texture), in which case nothing was added.
 bool AddLayerDraw(LayerBatch& batch, const LayerDraw& draw);
 
-// Writes the positions and colours of every quad grouped by texture, buckets in
-// the order their textures first appeared, quads within a bucket in the order
-// they were added. Returns the number of buckets.
-uint32_t ArrangeLayerBatch(LayerBatch& batch, const QuadArrays& quads);
+// Writes the positions, texture coordinates and colours of every quad grouped
+// by texture, buckets in the order their textures first appeared, quads within
+// a bucket in the order they were added. Returns the number of buckets.
+uint32_t ArrangeLayerBatch(LayerBatch& batch);
 
 // Empties the batch for the next pass.
 void ResetLayerBatch(LayerBatch& batch);

@@ -1,18 +1,15 @@
 #include "render/render.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 
 #include "effects/hooks.h"
 #include "host/display_table.h"
 #include "render/gl_api.h"
 #include "render/layer_batch.h"
+#include "render/renderer_parts.h"
+#include "render/visible_extent.h"
 #include "render/textures.h"
-#include "settings/fatal.h"
-#include "settings/memory.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
 #include "sim/buffer.h"
 #include "sim/eval.h"
 
@@ -20,145 +17,22 @@ RendererState renderer;
 
 namespace {
 
-// Where the motion blur allocation failure is reported from.
-constexpr int kMotionBlurFailureLine = 246;
-constexpr uint32_t kMotionBlurDescription = 9104;
-constexpr uint32_t kCounterFormat = 9002;
-constexpr int kPrintCapacity = 2048;
-
-RendererBitmapLoader g_loader = nullptr;
 // Quads of the grid pass in progress.
 LayerBatch g_batch;
+// What the grid pass in progress shows, and where its fragments are counted.
+struct GridPassView {
+    float left, top, right, bottom;  // window coordinates in view
+    float scaleX, scaleY;            // viewport pixels per window unit
+};
+GridPassView g_view{0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f};
+uint64_t* g_fragments = &renderer.gridFragments;
 
 uint64_t NowMicros() {
     using namespace std::chrono;
     return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
-
-// Resource ids of the glyph families in normal and low-texture mode.
-enum GlyphFamily : int { kFamilyGlyph = 0, kFamilyBlurred = 100, kFamilyRotator = 200, kFamilyGlow = 300 };
-constexpr int kLowTextureBase = 2000;
-constexpr int kHaloBase = 2100;
-constexpr int kLetterBase = 400;
-constexpr int kLetterGlowBase = 700;
-constexpr int kSpotId = 1003;
-constexpr int kSquareSpotId = 1004;
-
-void PrepareBlurredAndEnglowed(aBitmap& work) {
-    const int32_t blur = settings.charBlurLevel;
-    const float englow = settings.charEnglow;
-    if (blur != 0) BlurBitmap(work, blur);
-    if (englow != 1.0f) ScaleBitmap(work, englow);
-}
-
-void BuildGlyphTable(aBitmap& work, uint32_t* table, int family, bool lowTextures) {
-    for (int g = 0; g < kGlyphCount; ++g) {
-        LoadPicture(work, (lowTextures ? kLowTextureBase : 0) + family + g);
-        if (family == kFamilyGlyph) {
-            const int32_t blur = settings.charBlurLevel;
-            const float englow = settings.charEnglow;
-            if (blur != 0) {
-                const int32_t w = work.width / 2;
-                const int32_t h = work.height / 2;
-                PadBitmap(work, w, h, w, h, 0);
-                BlurBitmap(work, blur);
-            }
-            if (englow != 1.0f) ScaleBitmap(work, englow);
-        } else {
-            PrepareBlurredAndEnglowed(work);
-        }
-        table[g] = CreateGlyphTexture(work);
-    }
-}
-
-void ApplyCameraZoom(int32_t w, int32_t h) {
-    float zoom = incomingText.cameraZoom;
-    if (!(zoom > 0.0f)) return;
-    const OrthoBounds b = CameraZoomBounds(w, h, &zoom);
-    incomingText.cameraZoom = zoom;
-    // A zoom of 1 leaves no area to show; the whole window stays in view
-    // rather than an invalid projection.
-    if (!(b.left < b.right && b.top < b.bottom)) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(b.left, b.right, b.bottom, b.top, 1.0, -1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 void DrawQuad(int set, int display) { glDrawArrays(GL_QUADS, QuadFirstVertex(set, display), kVerticesPerQuad); }
-
-void ComposeMotionBlur(int32_t n) {
-    const int32_t size = renderer.motionBlurSize;
-    const int32_t w = renderer.windowWidth;
-    const int32_t h = renderer.windowHeight;
-
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, size, size);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, w, h, 0.0, 1.0, -1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    ApplyCameraZoom(w, h);
-    DrawCodeGrids();
-
-    glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[renderer.motionBlurRing]);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ApplyOrthoProjection(w, h);
-
-    const float wd = static_cast<float>(desktopRect.right - desktopRect.left);
-    const float hd = static_cast<float>(desktopRect.bottom - desktopRect.top);
-    const bool radial = settings.radialBlur != 0;
-    const float diffuse = settings.radialDiffuse;
-    for (int32_t k = 0; k < n; ++k) {
-        const float c = MotionBlurWeight(k, n);
-        const float d = radial ? RadialBlurInset(k, n, diffuse) : 0.0f;
-        glColor3f(c, c, c);
-        glLoadIdentity();
-        glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
-        glBegin(GL_QUADS);
-        glTexCoord2f(d, 1.0f - d);
-        glVertex2f(0.0f, 0.0f);
-        glTexCoord2f(1.0f - d, 1.0f - d);
-        glVertex2f(wd, 0.0f);
-        glTexCoord2f(1.0f - d, d);
-        glVertex2f(wd, hd);
-        glTexCoord2f(d, d);
-        glVertex2f(0.0f, hd);
-        glEnd();
-    }
-    renderer.motionBlurRing += 1;
-    if (renderer.motionBlurRing >= n) renderer.motionBlurRing = 0;
-}
-
-void CreateMotionBlurTextures() {
-    int32_t n = settings.motionBlurDepth;
-    if (n < 0) n = 0;
-    if (n > kMaxMotionBlurFrames) n = kMaxMotionBlurFrames;
-    renderer.motionBlurCount = n;
-    renderer.motionBlurRing = 0;
-    if (n == 0) return;
-    const int32_t size = renderer.motionBlurSize;
-    void* zero = AllocZeroed(static_cast<size_t>(size) * static_cast<size_t>(size));
-    if (!zero)
-        ReportFatalError(kMotionBlurDescription, "render.cpp", kMotionBlurFailureLine, "int InitRenderer(HWND, bool)");
-    const GLint internal = localOptions.compressedBlurTextures ? GL_COMPRESSED_RGB_ARB : GL_R3_G3_B2;
-    glGenTextures(n, renderer.motionBlurTextures);
-    for (int32_t i = 0; i < n; ++i) {
-        glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[i]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        glTexImage2D(GL_TEXTURE_2D, 0, internal, size, size, 0, GL_ALPHA, GL_UNSIGNED_BYTE, zero);
-    }
-    FreeMemory(zero);
-}
 
 void SetUpQuadArrays() {
     renderer.quads = QuadArrays{};
@@ -199,7 +73,34 @@ void SetUpQuadArrays() {
 
 }  // namespace
 
-void SetRendererBitmapLoader(RendererBitmapLoader loader) { g_loader = loader; }
+OrthoBounds ApplyCameraZoom(int32_t w, int32_t h) {
+    const OrthoBounds whole{0.0, static_cast<double>(w), static_cast<double>(h), 0.0};
+    float zoom = incomingText.cameraZoom;
+    if (!(zoom > 0.0f)) return whole;
+    const OrthoBounds b = CameraZoomBounds(w, h, &zoom);
+    incomingText.cameraZoom = zoom;
+    // A zoom of 1 leaves no area to show; the whole window stays in view
+    // rather than an invalid projection.
+    if (!(b.left < b.right && b.top < b.bottom)) return whole;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(b.left, b.right, b.bottom, b.top, 1.0, -1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return b;
+}
+
+void SetGridPassView(const OrthoBounds& view, int32_t viewportWidth, int32_t viewportHeight, uint64_t* counter) {
+    const double w = view.right - view.left;
+    const double h = view.bottom - view.top;
+    g_view.left = static_cast<float>(view.left);
+    g_view.top = static_cast<float>(view.top);
+    g_view.right = static_cast<float>(view.right);
+    g_view.bottom = static_cast<float>(view.bottom);
+    g_view.scaleX = w > 0.0 && viewportWidth > 0 ? static_cast<float>(viewportWidth / w) : 1.0f;
+    g_view.scaleY = h > 0.0 && viewportHeight > 0 ? static_cast<float>(viewportHeight / h) : 1.0f;
+    g_fragments = counter;
+}
 
 void SetRenderWindowSize(int32_t width, int32_t height) {
     renderer.windowWidth = width;
@@ -221,69 +122,6 @@ void ApplyOrthoProjection(int32_t width, int32_t height) {
 }
 
 void ClearColorBuffer() { glClear(GL_COLOR_BUFFER_BIT); }
-
-void ApplyTextureFilter() {
-    // Nearest, nearest mipmap, bilinear, trilinear: magnification and minification.
-    static const GLint kFilters[4][2] = {
-        {GL_NEAREST, GL_NEAREST},
-        {GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
-        {GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
-        {GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
-    };
-    const int32_t filter = localOptions.textureFilter;
-    if (filter >= 0 && filter < 4) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, kFilters[filter][0]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, kFilters[filter][1]);
-    }
-    if (localOptions.anisotropic && HasExtension(renderer.extensions, kExtTextureFilterAnisotropic))
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, renderer.maxAnisotropy);
-}
-
-uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    ApplyTextureFilter();
-    // An empty picture (a load that failed before allocating) gives an empty level.
-    static const uint8_t kTransparent[4] = {0, 0, 0, 0};
-    const bool empty = !bitmap.pixels || bitmap.width <= 0 || bitmap.height <= 0;
-    const GLsizei w = empty ? 1 : bitmap.width;
-    const GLsizei h = empty ? 1 : bitmap.height;
-    const void* pixels = empty ? kTransparent : bitmap.pixels;
-    if (HasExtension(renderer.extensions, kExtGenerateMipmap)) {
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    } else {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    }
-    return name;
-}
-
-uint32_t CreatePaddedTexture(const aBitmap& bitmap, int32_t border) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    const int32_t width = bitmap.pixels && bitmap.width > 0 ? bitmap.width : 0;
-    const int32_t height = bitmap.pixels && bitmap.height > 0 ? bitmap.height : 0;
-    const int32_t cw = PaddedCanvasSide(width);
-    const int32_t ch = PaddedCanvasSide(height);
-    uint8_t* canvas = static_cast<uint8_t*>(AllocZeroedArray(static_cast<size_t>(cw) * ch, 4));
-    if (!canvas) return name;  // the texture stays without a picture
-    const int32_t copyW = width < cw ? width : cw;
-    const int32_t copyH = height < ch ? height : ch;
-    for (int32_t y = 0; y < copyH; ++y)
-        std::memcpy(canvas + static_cast<size_t>(y) * cw * 4, bitmap.pixels + static_cast<size_t>(y) * width * 4,
-                    static_cast<size_t>(copyW) * 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, cw, ch, border, GL_RGBA, GL_UNSIGNED_BYTE, canvas);
-    FreeMemory(canvas);
-    return name;
-}
 
 int InitRenderer(void* /*window*/, bool lowTextures) {
     // 1. The extension registry.
@@ -325,31 +163,7 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
     renderer.motionBlurSize = 256;
     if (maxTexture > 0 && maxTexture < renderer.motionBlurSize) renderer.motionBlurSize = maxTexture;
     // 6.-9. Textures.
-    {
-        aBitmap work;
-        TextureTables& t = textureTables;
-        BuildGlyphTable(work, t.glyph, kFamilyGlyph, lowTextures);
-        BuildGlyphTable(work, t.blurredGlyph, kFamilyBlurred, lowTextures);
-        BuildGlyphTable(work, t.rotatorBlur, kFamilyRotator, lowTextures);
-        BuildGlyphTable(work, t.glow, kFamilyGlow, lowTextures);
-        const int32_t haloBlur = settings.charBlurLevel / 8 + 1;
-        for (int g = 0; g < kGlyphCount; ++g) {
-            LoadPicture(work, kHaloBase + g);
-            BlurBitmap(work, haloBlur);
-            t.halo[g] = CreateGlyphTexture(work);
-        }
-        LoadPicture(work, kSpotId);
-        t.spot = CreateGlyphTexture(work);
-        LoadPicture(work, kSquareSpotId);
-        t.squareSpot = CreateGlyphTexture(work);
-        aBitmap blank(16, 16);
-        t.blank = CreatePaddedTexture(blank, 0);
-        t.letter[0] = t.blank;
-        for (int c = 1; c < kLetterCodes; ++c)
-            t.letter[c] = LoadPicture(work, kLetterBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
-        for (int c = 0; c < kLetterCodes; ++c)
-            t.letterGlow[c] = LoadPicture(work, kLetterGlowBase + c) == kBitmapOk ? CreateGlyphTexture(work) : t.blank;
-    }
+    BuildTextureTables(lowTextures);
     // 10. Motion blur ring.
     CreateMotionBlurTextures();
     // 11.-12. Quads, and the arrays a grid pass collects its quads in.
@@ -363,17 +177,29 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
 
 namespace {
 
+// Window pixels a quad covers (its cell at x, y) inside the pass's view.
+void CountFragments(const LayerQuad& q, float x, float y) {
+    if (!renderer.measure) return;
+    const float l = q.left + x > g_view.left ? q.left + x : g_view.left;
+    const float r = q.right + x < g_view.right ? q.right + x : g_view.right;
+    const float t = q.top + y > g_view.top ? q.top + y : g_view.top;
+    const float b = q.bottom + y < g_view.bottom ? q.bottom + y : g_view.bottom;
+    if (r > l && b > t)
+        *g_fragments += static_cast<uint64_t>(static_cast<double>(r - l) * g_view.scaleX * (b - t) * g_view.scaleY + 0.5);
+}
+
 // Draws one quad at once, exactly as a layer is specified to be drawn.
 struct DirectSink {
+    static constexpr bool kSkipsBlack = false;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
         glLoadIdentity();
         glTranslatef(x, y, 0.0f);
         glBindTexture(GL_TEXTURE_2D, texture);
         glColor3f(r, g, b);
         DrawQuad(set, display);
+        CountFragments(QuadOf(renderer.quads, set, display), x, y);
     }
 };
-
 
 void RestoreQuadPointers() {
     if (renderer.vertexBuffers) {
@@ -392,7 +218,7 @@ void RestoreQuadPointers() {
 // Submits the collected quads, one draw per texture, and empties the batch.
 void FlushBatch() {
     if (g_batch.count == 0) return;
-    const uint32_t buckets = ArrangeLayerBatch(g_batch, renderer.quads);
+    const uint32_t buckets = ArrangeLayerBatch(g_batch);
     glLoadIdentity();
     glVertexPointer(2, GL_FLOAT, 0, g_batch.positions);
     glTexCoordPointer(2, GL_FLOAT, 0, g_batch.texCoords);
@@ -408,9 +234,16 @@ void FlushBatch() {
     ResetLayerBatch(g_batch);
 }
 
+// Collects the part of each quad that can change the picture: black layers
+// add nothing, and a quad is cut to the texels of its texture that can show.
 struct BatchSink {
+    static constexpr bool kSkipsBlack = true;
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
-        const LayerDraw draw{texture, static_cast<uint32_t>(QuadFirstVertex(set, display)), x, y, r, g, b};
+        LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r, g, b};
+        if (!renderer.wholeQuads &&
+            !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad, &draw.texture))
+            return;
+        CountFragments(draw.quad, x, y);
         if (AddLayerDraw(g_batch, draw)) return;
         FlushBatch();
         AddLayerDraw(g_batch, draw);
@@ -426,8 +259,10 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     const float x =
         static_cast<float>(column) * d.cellWidth + static_cast<float>(displayRects[i].left - desktopRect.left);
     const float y = static_cast<float>(row) * d.cellHeight + static_cast<float>(displayRects[i].top - desktopRect.top);
-    sink(i, quad ? kLargeGlyphQuad : kGlyphQuad, texture, x, y, r, g, b);
     ++renderer.layersDrawn;
+    // Every quad of a black layer is black (its halo is a fraction of its colour).
+    if (Sink::kSkipsBlack && r <= 0.0f && g <= 0.0f && b <= 0.0f) return;
+    sink(i, quad ? kLargeGlyphQuad : kGlyphQuad, texture, x, y, r, g, b);
 
     const int32_t verticalBlur = settings.verticalBlurLevel;
     const int32_t halo = settings.halo;
@@ -497,6 +332,9 @@ int RenderFrame(int32_t units) {
     renderer.layersDrawn = 0;
     renderer.walkMicros = 0;
     renderer.submitMicros = 0;
+    renderer.gridFragments = 0;
+    renderer.smallFragments = 0;
+    renderer.composeFragments = 0;
     bool rainVisible = true;
     if (settings.consoleStart) rainVisible = AdvanceConsoleIntro(units);
 
@@ -504,62 +342,13 @@ int RenderFrame(int32_t units) {
     if (rainVisible && n > 0) ComposeMotionBlur(n);
 
     ApplyOrthoProjection(renderer.windowWidth, renderer.windowHeight);
-    ApplyCameraZoom(renderer.windowWidth, renderer.windowHeight);
+    const OrthoBounds view = ApplyCameraZoom(renderer.windowWidth, renderer.windowHeight);
+    SetGridPassView(view, renderer.windowWidth, renderer.windowHeight, &renderer.gridFragments);
 
     if (rainVisible && (n == 0 || settings.renderLastFrame)) DrawCodeGrids();
     if (settings.consoleStart) DrawConsoleIntro();
     glFlush();
     return 0;
-}
-
-int FormatPrintText(char* out, int capacity, const char* format, va_list args) {
-    if (!format || capacity <= 0) return -1;
-    const int n = std::vsnprintf(out, static_cast<size_t>(capacity), format, args);
-    if (n < 0) {
-        out[0] = '\0';
-        return 0;
-    }
-    return n < capacity ? n : capacity - 1;
-}
-
-int PrintTextV(const BitmapFont& font, int32_t x, int32_t y, const char* format, va_list args) {
-    if (!format) return -1;
-    char text[kPrintCapacity];
-    const int length = FormatPrintText(text, sizeof text, format, args);
-    glPushAttrib(GL_LIST_BIT);
-    glListBase(font.listBase);
-    glRasterPos2i(x, y);
-    glCallLists(length, GL_UNSIGNED_BYTE, text);
-    glPopAttrib();
-    return 0;
-}
-
-namespace {
-int PrintTextAt(const BitmapFont& font, int32_t x, int32_t y, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int result = PrintTextV(font, x, y, format, args);
-    va_end(args);
-    return result;
-}
-}  // namespace
-
-void DrawCounterLine(const BitmapFont& font, int32_t fps, int32_t mouse, int32_t tracers) {
-    const float dx = static_cast<float>(displayRects[0].left - desktopRect.left);
-    const float dy = static_cast<float>(displayRects[0].top - desktopRect.top);
-    glDisable(GL_TEXTURE_2D);
-    glPushAttrib(GL_COLOR_BUFFER_BIT);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glLoadIdentity();
-    glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
-    glTranslatef(dx, dy, 0.0f);
-    glRectf(5.0f, 15.0f, 400.0f, 35.0f);
-    glPopAttrib();
-    glLoadIdentity();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glTranslatef(dx, dy, 0.0f);
-    PrintTextAt(font, 10, 30, GetString(kCounterFormat), fps, mouse, tracers);
-    glEnable(GL_TEXTURE_2D);
 }
 
 uint32_t TakeGLError() {

@@ -1,7 +1,9 @@
 // The renderer: set-up of the GL state, the texture tables, the motion blur ring
 // and the quads of every display (InitRenderer), and the composition of a frame
 // from the code grids with halo, vertical blur, motion blur and the camera zoom
-// (RenderFrame). Needs a current GL context; no Windows headers.
+// (RenderFrame). Needs a current GL context; no Windows headers. The units:
+// render.cpp (set-up, grid passes, frame), glyph_textures.cpp (texture tables),
+// motion_blur.cpp (the ring of remembered frames), text.cpp (bitmap text).
 #pragma once
 
 #include <cstdarg>
@@ -26,10 +28,19 @@ struct RendererState {
     int32_t windowWidth;  // W and H of the frame composition
     int32_t windowHeight;
     uint32_t layersDrawn;  // cell layers drawn by the last RenderFrame
+    // Pixels covered by the quads of the last RenderFrame (when `measure` is
+    // set): the full-size grid pass, motion blur's small grid pass, and the
+    // composition of the remembered frames.
+    uint64_t gridFragments;
+    uint64_t smallFragments;
+    uint64_t composeFragments;
     // Grid passes collect their quads and draw them by texture: the same
     // picture as layer-by-layer drawing with far fewer draws. Set before
     // InitRenderer to draw every layer on its own instead.
     bool directLayers;
+    // The grid passes cut every quad down to the part of its texture that can
+    // show. Set to draw them whole (comparisons and measurements).
+    bool wholeQuads;
     // Time measurement of the last RenderFrame (when `measure` is set): the
     // grid walk that collects the quads, and the GL calls that submit them.
     bool measure;

@@ -9,6 +9,7 @@
 #include "render/geometry.h"
 #include "render/layer_batch.h"
 #include "render/textures.h"
+#include "render/visible_extent.h"
 #include "settings/labels.h"
 #include "settings/scales.h"
 #include "settings/settings.h"
@@ -49,9 +50,16 @@ void ReadAsSettingsWindow(const SettingsRecord& s) {
 }
 
 // The renderer's pass over the code grids: every layer with its vertical blur
-// and halo quads, collected by texture.
+// and halo quads, cut to a glyph-like picture's visible box, collected by texture.
 void DrawGrids(LayerBatch& batch, const QuadArrays& quads, const DisplayGeometry* geometry) {
     const HaloPlan halo = PlanHalo(settings.halo);
+    static TextureExtent glyphLike{};
+    if (!glyphLike.known) {
+        static uint8_t picture[128 * 128 * 4];
+        for (int i = 33 * 128 + 33; i < 95 * 128; ++i) picture[i * 4 + 3] = (i % 128 >= 33 && i % 128 < 95) ? 200 : 0;
+        RecordTextureExtent(1, picture, 128, 128, kFilterNearestMip, false);
+        glyphLike = *FindTextureExtent(1);
+    }
     for (int d = 0; d < displayCount; ++d) {
         const __buffer& grid = codeGrids[d];
         for (uint32_t column = 0; column < grid.width; ++column) {
@@ -67,9 +75,10 @@ void DrawGrids(LayerBatch& batch, const QuadArrays& quads, const DisplayGeometry
                     const bool glyph = FindGlyphIndex(textureTables, draw.texture, &glow) >= 0 && !glow;
                     const int passes = 1 + (glyph ? halo.whole + 2 : 0);
                     for (int p = 0; p < passes; ++p) {
-                        draw.firstVertex = static_cast<uint32_t>(QuadFirstVertex(p == 0 ? (quad ? 1 : 0) : 2, d));
+                        draw.quad = QuadOf(quads, p == 0 ? (quad ? 1 : 0) : 2, d);
+                        if (!TrimLayerQuad(glyphLike, draw.quad, 1.0f, 1.0f, &draw.quad)) continue;
                         if (AddLayerDraw(batch, draw)) continue;
-                        ArrangeLayerBatch(batch, quads);
+                        ArrangeLayerBatch(batch);
                         ResetLayerBatch(batch);
                         AddLayerDraw(batch, draw);
                     }
@@ -77,7 +86,7 @@ void DrawGrids(LayerBatch& batch, const QuadArrays& quads, const DisplayGeometry
             }
         }
     }
-    ArrangeLayerBatch(batch, quads);
+    ArrangeLayerBatch(batch);
     ResetLayerBatch(batch);
 }
 

@@ -36,6 +36,7 @@ if(WIN32)
   # A small screen: software GL fills the heaviest records' frames in a second.
   set_property(TEST kvs_hostile_records_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_SCREEN=480x360x24")
   kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
+  kvs_add_wine_test(kvs_frame_tick_wine_test ${KVS_ROOT}/tests/host/win32/frame_tick_wine_test.cpp)
 endif()
 
 # Saver host: the frame time arithmetic.
@@ -49,8 +50,11 @@ if(NOT WIN32)
     pkg_check_modules(KVS_OSMESA QUIET osmesa glu)
   endif()
   if(KVS_OSMESA_FOUND)
-    add_executable(kvs_render_gl_tests ${KVS_ROOT}/tests/render/render_gl_test.cpp)
-    target_link_libraries(kvs_render_gl_tests PRIVATE kvs_core ${KVS_OSMESA_LIBRARIES} GTest::gtest GTest::gtest_main)
+    add_executable(kvs_render_gl_tests ${KVS_ROOT}/tests/render/render_gl_test.cpp
+                   ${KVS_ROOT}/tests/render/cut_quads_gl_test.cpp)
+    # The program's own pictures come from the artwork generator (tools/artgen).
+    target_link_libraries(kvs_render_gl_tests PRIVATE kvs_core kvs_artlib ${KVS_OSMESA_LIBRARIES} GTest::gtest
+                          GTest::gtest_main)
     add_test(NAME native_render_gl_tests COMMAND kvs_render_gl_tests --gtest_brief=1)
     set_tests_properties(native_render_gl_tests PROPERTIES
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${KVS_ROOT}/tests/render/osmesa_leaks.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")

@@ -21,13 +21,14 @@ class LayerBatchTest : public ::testing::Test {
 };
 
 TEST_F(LayerBatchTest, QuadsAreGroupedByTextureInFirstSeenOrder) {
-  const uint32_t glyph0 = QuadFirstVertex(kGlyphQuad, 0);
-  const uint32_t halo1 = QuadFirstVertex(kHaloQuad, 1);
+  const LayerQuad glyph0 = QuadOf(quads_, kGlyphQuad, 0);
+  const LayerQuad halo1 = QuadOf(quads_, kHaloQuad, 1);
+  const LayerQuad cut{2.0f, 3.0f, 6.0f, 8.0f, 0.25f, 0.3f, 0.75f, 0.8f};
   ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{7, glyph0, 100, 50, 1, 0, 0}));
   ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{3, halo1, 10, 20, 0, 1, 0}));
   ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{7, glyph0, 200, 60, 0, 0, 1}));
-  ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{0, glyph0, 0, 0, 0.5f, 0.5f, 0.5f}));
-  ASSERT_EQ(ArrangeLayerBatch(batch_, quads_), 3u);
+  ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{0, cut, 0, 0, 0.5f, 0.5f, 0.5f}));
+  ASSERT_EQ(ArrangeLayerBatch(batch_), 3u);
 
   EXPECT_EQ(batch_.bucketTexture[0], 7u);
   EXPECT_EQ(batch_.bucketSize[0], 2u);
@@ -52,20 +53,27 @@ TEST_F(LayerBatchTest, QuadsAreGroupedByTextureInFirstSeenOrder) {
   const float* h = &batch_.positions[2 * 8];
   EXPECT_FLOAT_EQ(h[0], 10.0f - 4.0f);
   EXPECT_FLOAT_EQ(h[1], 20.0f - 8.0f);
+  // Quad 3 keeps its own corners and coordinates: bottom-right, then bottom-left.
+  const float expected[4] = {6.0f, 8.0f, 2.0f, 8.0f};
+  const float coords[4] = {0.75f, 0.8f, 0.25f, 0.8f};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(batch_.positions[3 * 8 + 4 + k], expected[k]);
+    EXPECT_EQ(batch_.texCoords[3 * 8 + 4 + k], coords[k]);
+  }
   // Arranging again gives the same layout.
-  ASSERT_EQ(ArrangeLayerBatch(batch_, quads_), 3u);
+  ASSERT_EQ(ArrangeLayerBatch(batch_), 3u);
   EXPECT_EQ(batch_.bucketSize[0], 2u);
 }
 
 TEST_F(LayerBatchTest, AFullBatchRefusesAndAResetEmptiesIt) {
-  for (uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{i % 5, 0, 0, 0, 1, 1, 1})) << i;
-  EXPECT_FALSE(AddLayerDraw(batch_, LayerDraw{1, 0, 0, 0, 1, 1, 1}));
+  for (uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{i % 5, {}, 0, 0, 1, 1, 1})) << i;
+  EXPECT_FALSE(AddLayerDraw(batch_, LayerDraw{1, {}, 0, 0, 1, 1, 1}));
   EXPECT_EQ(batch_.count, 64u);
   ResetLayerBatch(batch_);
   EXPECT_EQ(batch_.count, 0u);
   EXPECT_EQ(batch_.bucketCount, 0u);
-  ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{9, 0, 0, 0, 1, 1, 1}));
-  EXPECT_EQ(ArrangeLayerBatch(batch_, quads_), 1u);
+  ASSERT_TRUE(AddLayerDraw(batch_, LayerDraw{9, {}, 0, 0, 1, 1, 1}));
+  EXPECT_EQ(ArrangeLayerBatch(batch_), 1u);
   EXPECT_EQ(batch_.bucketTexture[0], 9u);
 }
 
@@ -73,9 +81,9 @@ TEST(LayerBatchBuckets, TooManyTexturesRefuseANewOneButAcceptKnownOnes) {
   static LayerBatch batch;
   ASSERT_EQ(InitLayerBatch(batch, kLayerBatchMaxBuckets + 10), 0);
   for (uint32_t t = 0; t < kLayerBatchMaxBuckets; ++t)
-    ASSERT_TRUE(AddLayerDraw(batch, LayerDraw{t * 4099u, 0, 0, 0, 1, 1, 1}));
-  EXPECT_FALSE(AddLayerDraw(batch, LayerDraw{0xFFFFFFF0u, 0, 0, 0, 1, 1, 1}));
-  EXPECT_TRUE(AddLayerDraw(batch, LayerDraw{5 * 4099u, 0, 0, 0, 1, 1, 1}));
+    ASSERT_TRUE(AddLayerDraw(batch, LayerDraw{t * 4099u, {}, 0, 0, 1, 1, 1}));
+  EXPECT_FALSE(AddLayerDraw(batch, LayerDraw{0xFFFFFFF0u, {}, 0, 0, 1, 1, 1}));
+  EXPECT_TRUE(AddLayerDraw(batch, LayerDraw{5 * 4099u, {}, 0, 0, 1, 1, 1}));
   EXPECT_EQ(batch.bucketSize[5], 2u);
   FreeLayerBatch(batch);
 }
@@ -85,15 +93,14 @@ TEST(LayerBatchMemory, AllocatesOnceAndReportsFailure) {
   FailAllocationAfter(3);
   EXPECT_EQ(InitLayerBatch(batch, 16), -9);
   EXPECT_EQ(batch.capacity, 0u);
-  EXPECT_FALSE(AddLayerDraw(batch, LayerDraw{1, 0, 0, 0, 1, 1, 1}));
+  EXPECT_FALSE(AddLayerDraw(batch, LayerDraw{1, {}, 0, 0, 1, 1, 1}));
   FailAllocationAfter(0);
   const uint64_t before = AllocationCount();
   ASSERT_EQ(InitLayerBatch(batch, 16), 0);
   EXPECT_EQ(AllocationCount() - before, 5u);
   for (int round = 0; round < 3; ++round) {
-    for (uint32_t i = 0; i < 16; ++i) AddLayerDraw(batch, LayerDraw{i, 0, 0, 0, 1, 1, 1});
-    QuadArrays quads{};
-    ArrangeLayerBatch(batch, quads);
+    for (uint32_t i = 0; i < 16; ++i) AddLayerDraw(batch, LayerDraw{i, {}, 0, 0, 1, 1, 1});
+    ArrangeLayerBatch(batch);
     ResetLayerBatch(batch);
   }
   EXPECT_EQ(AllocationCount() - before, 5u) << "a pass allocated";

@@ -85,14 +85,17 @@ void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
     MakeCurrent(glContext);
     SetOrthoProjection(glContext);
     renderer.directLayers = diagnostics.directLayers;
+    renderer.wholeQuads = diagnostics.wholeQuads;
     renderer.measure = TraceEnabled();
     InitRenderer(window, lowTextures);
     SetEffectRunObserver(OnEffectRun);
     if (TraceEnabled()) {
         const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
         const char* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        TraceLine("renderer gl=\"%s\" device=\"%s\" direct=%d vbo=%d mipmap=%d aniso=%d blur_size=%d blur_frames=%d",
-                  version ? version : "", rendererName ? rendererName : "", renderer.directLayers ? 1 : 0, renderer.vertexBuffers ? 1 : 0,
+        TraceLine("renderer gl=\"%s\" device=\"%s\" direct=%d whole=%d vbo=%d mipmap=%d aniso=%d blur_size=%d "
+                  "blur_frames=%d",
+                  version ? version : "", rendererName ? rendererName : "", renderer.directLayers ? 1 : 0,
+                  renderer.wholeQuads ? 1 : 0, renderer.vertexBuffers ? 1 : 0,
                   HasExtension(renderer.extensions, kExtGenerateMipmap) ? 1 : 0, renderer.maxAnisotropy,
                   renderer.motionBlurSize, renderer.motionBlurCount);
         const uint32_t error = TakeGLError();
@@ -120,25 +123,32 @@ void DestroyRendering(HWND window) {
     counterFont = nullptr;
 }
 
-// Milliseconds from the creation of this process to now.
-double MillisecondsSinceProcessStart() {
+ULONGLONG FileTimeValue(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+// Milliseconds from the creation of this process to now, and the processor
+// time (all its threads, user and kernel) it has used by now.
+void ProcessStartTimes(double* wallMs, double* cpuMs) {
     FILETIME created, exited, kernel, user, now;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1.0;
+    *wallMs = *cpuMs = -1.0;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
     GetSystemTimeAsFileTime(&now);
-    const ULONGLONG a = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    const ULONGLONG b = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return b >= a ? static_cast<double>(b - a) / 10000.0 : -1.0;
+    const ULONGLONG a = FileTimeValue(created), b = FileTimeValue(now);
+    if (b >= a) *wallMs = static_cast<double>(b - a) / 10000.0;
+    *cpuMs = static_cast<double>(FileTimeValue(kernel) + FileTimeValue(user)) / 10000.0;
 }
 
 }  // namespace
 
 int FrameTick() {
-    if (!glContext || !glContext->renderingContext) return 0;
     const DWORD t0 = GetTickCount();
     const uint64_t us0 = MonotonicMicros();
+    // Without a rendering context only the GL operations are left out: the
+    // rain, the mouse decay and the pacing go on (a failed context must not
+    // spin a core behind a black window).
+    const bool draws = glContext && glContext->renderingContext;
 
     DecayMouseMoves();
-    MakeCurrent(glContext);
+    if (draws) MakeCurrent(glContext);
     const bool hold = diagnostics.holdAfterFrames > 0 && g_framesDone >= diagnostics.holdAfterFrames;
     const int32_t frameMs = diagnostics.fixedFrameMs ? diagnostics.frameMs : lastFrameMs;
     int32_t units;
@@ -148,39 +158,46 @@ int FrameTick() {
         // Once every remembered motion blur frame shows the held grids too.
         if (g_framesDone == diagnostics.holdAfterFrames + renderer.motionBlurCount + 2)
             TraceLine("hold steady frame=%d", g_framesDone);
-        ClearColorBuffer();
+        if (draws) ClearColorBuffer();
         units = 0;  // held time: the console intro stands still as well
     } else {
         ClearCodeGrids(displayCount);
-        ClearColorBuffer();
+        if (draws) ClearColorBuffer();
         StartTestEffect();
         units = AdvanceFrameTime(firstFrame, frameMs);
     }
     const uint64_t us1 = MonotonicMicros();
 
-    RenderFrame(units);
+    if (draws) RenderFrame(units);
     const uint64_t us2 = MonotonicMicros();
 
-    if (counterFont && localOptions.showCounters)
-        DrawCounterLine(*counterFont, CounterFramesPerSecond(lastFrameMs), mouseMoves, CountActiveTracers());
-    if (TraceEnabled() && (g_lastPictureUs == 0 || MonotonicMicros() - g_lastPictureUs >= 1000000)) {
-        g_lastPictureUs = MonotonicMicros();
-        TracePicture(glContext->width, glContext->height);
+    if (draws) {
+        if (counterFont && localOptions.showCounters)
+            DrawCounterLine(*counterFont, CounterFramesPerSecond(lastFrameMs), mouseMoves, CountActiveTracers());
+        if (TraceEnabled() && (g_lastPictureUs == 0 || MonotonicMicros() - g_lastPictureUs >= 1000000)) {
+            g_lastPictureUs = MonotonicMicros();
+            TracePicture(glContext->width, glContext->height);
+        }
+        glFlush();
+        SwapBuffers(glContext->deviceContext);
     }
-    glFlush();
-    SwapBuffers(glContext->deviceContext);
     const uint64_t us3 = MonotonicMicros();
 
     ++g_framesDone;
     if (TraceEnabled()) {
-        if (firstFrame) TraceLine("first_frame ms_since_process_start=%.1f", MillisecondsSinceProcessStart());
-        const uint32_t error = TakeGLError();
+        if (firstFrame) {
+            double wallMs = 0.0, cpuMs = 0.0;
+            ProcessStartTimes(&wallMs, &cpuMs);
+            TraceLine("first_frame ms_since_process_start=%.1f cpu_ms=%.1f", wallMs, cpuMs);
+        }
+        const uint32_t error = draws ? TakeGLError() : 0;
         if (error) {
             ++g_glErrors;
             if (g_glErrors <= 8) TraceLine("gl_error frame=%d code=0x%x", g_framesDone, error);
         }
         RecordFrameTiming(FrameTiming{us1 - us0, us2 - us1, renderer.walkMicros, renderer.submitMicros, us3 - us2,
-                                      us3 - us0, renderer.layersDrawn});
+                                      us3 - us0, renderer.layersDrawn, renderer.gridFragments,
+                                      renderer.smallFragments, renderer.composeFragments});
     }
 
     Sleep(FramePacingSleepMs(localOptions.reduceHardwareUsage != 0, lastFrameMs));

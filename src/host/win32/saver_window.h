@@ -20,7 +20,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // One frame: grids, simulation and effects, rendering, counters, swap, pacing.
-// Returns 0; does nothing while no GL context exists.
+// Returns 0. Without a GL context the frame is simulated and paced but not drawn.
 int FrameTick();
 
 // EnumWindows callback: sets mediaPlayerFound and stops at a title containing
