@@ -51,6 +51,11 @@ set(KVS_SCR_PATH $<TARGET_FILE:kvs_scr>)
 add_executable(kvs_ceiling ${KVS_ROOT}/tools/ceiling/ceiling.cpp)
 target_link_libraries(kvs_ceiling PRIVATE opengl32 gdi32 user32 ${KVS_STATIC_RUNTIME})
 
+# Writes the option records (defaults plus named fields); tools/bench_saver.sh and
+# tools/effects_sheet.sh set up each run with it.
+add_executable(kvs_saver_options ${KVS_ROOT}/tools/saver_options/saver_options.cpp)
+target_link_libraries(kvs_saver_options PRIVATE kvs_core ${KVS_STATIC_RUNTIME})
+
 # The shipped build may be another tree (i686); tests that inspect the shipped
 # executable's resources are pointed at it.
 if(NOT KVS_SHIPPED_SCR)

@@ -23,10 +23,6 @@ if(WIN32)
       TIMEOUT 400)
   endfunction()
 
-  # Writes the option records (defaults plus named fields); the benchmark uses it.
-  add_executable(kvs_saver_options ${KVS_ROOT}/tests/host/win32/saver_options.cpp)
-  target_link_libraries(kvs_saver_options PRIVATE kvs_core ${KVS_STATIC_RUNTIME})
-
   kvs_add_saver_wine_test(kvs_saver_modes_wine_test ${KVS_ROOT}/tests/host/win32/saver_modes_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_post_effects_wine_test ${KVS_ROOT}/tests/render/win32/post_effects_wine_test.cpp)
   kvs_add_saver_wine_test(kvs_effects_wine_test ${KVS_ROOT}/tests/effects/win32/effects_wine_test.cpp)

@@ -3,17 +3,11 @@
 #include <cstring>
 #include <string>
 
+#include "settings/default_records.h"
 #include "settings/labels.h"
 #include "settings/settings.h"
 
 namespace {
-
-SettingsRecord Defaults() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return s;
-}
 
 std::string Label(uint32_t id, const SettingsRecord& s) {
     char out[256];
@@ -30,7 +24,7 @@ TEST(Labels, OrdinalSuffixRules) {
 }
 
 TEST(Labels, ValuesShownFromTheDefaults) {
-    const SettingsRecord s = Defaults();
+    const SettingsRecord s = DefaultSettings();
     EXPECT_EQ(Label(7301, s), "Speed: 20.0  ");
     EXPECT_EQ(Label(7302, s), "Collumns: 80, Rows: 40");
     EXPECT_EQ(Label(7303, s), "Every 2nd tick, up to 4 tracers can be released.");
@@ -49,7 +43,7 @@ TEST(Labels, ValuesShownFromTheDefaults) {
 }
 
 TEST(Labels, StoredExtremesShowHeldNumbers) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     s.rotatorsOccurrence = INT32_MAX;
     s.charSize = 1e30f;
     s.releaseMaxTracers = INT32_MIN;
@@ -63,7 +57,7 @@ TEST(Labels, StoredExtremesShowHeldNumbers) {
 }
 
 TEST(Labels, SuffixesFollowTheirValues) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     s.releaseIntervalLog2 = 0;
     s.releaseMaxTracers = 1;
     EXPECT_EQ(Label(7303, s), "Every 1st tick, up to 1 tracers can be released.");
@@ -94,7 +88,7 @@ TEST(Labels, IntervalLabels) {
 }
 
 TEST(Labels, UnknownLabelAndTinyBuffers) {
-    const SettingsRecord s = Defaults();
+    const SettingsRecord s = DefaultSettings();
     char out[8] = "xxxxxxx";
     EXPECT_EQ(FormatSettingsLabel(out, sizeof out, 1234, s), -1);
     EXPECT_STREQ(out, "");

@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "settings/default_records.h"
 #include "settings/presetfile.h"
 #include "settings/settings.h"
 
 namespace {
 
 std::vector<uint8_t> DefaultImage() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
+    const SettingsRecord s = DefaultSettings();
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&s);
     return std::vector<uint8_t>(p, p + sizeof s);
 }

@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "settings/default_records.h"
 #include "settings/scales.h"
 #include "settings/settings.h"
 
@@ -21,15 +22,8 @@ T At(const std::vector<uint8_t>& image, size_t offset) {
     return v;
 }
 
-SettingsRecord Defaults() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return s;
-}
-
 TEST(SettingsRecord, DefaultImageByteForByte) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     const auto image = Image(&s, sizeof s);
     ASSERT_EQ(image.size(), 716u);
 
@@ -80,17 +74,17 @@ TEST(LocalOptionsRecord, DefaultImageByteForByte) {
 }
 
 TEST(SettingsRecord, ValidityRule) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     EXPECT_TRUE(IsSettingsRecordValid(s));
     s.speed = 0.0f;
     EXPECT_FALSE(IsSettingsRecordValid(s));
-    s = Defaults();
+    s = DefaultSettings();
     s.columns = 7;
     EXPECT_FALSE(IsSettingsRecordValid(s));
-    s = Defaults();
+    s = DefaultSettings();
     s.rows = 5;
     EXPECT_FALSE(IsSettingsRecordValid(s));
-    s = Defaults();
+    s = DefaultSettings();
     s.columns = 8;
     s.rows = 6;
     EXPECT_TRUE(IsSettingsRecordValid(s));
@@ -98,23 +92,23 @@ TEST(SettingsRecord, ValidityRule) {
     s.rows = kMaxRows;
     EXPECT_TRUE(IsSettingsRecordValid(s));
     for (int32_t columns : {264, INT32_MAX}) {
-        s = Defaults();
+        s = DefaultSettings();
         s.columns = columns;
         EXPECT_FALSE(IsSettingsRecordValid(s)) << columns;
     }
     for (int32_t rows : {262, 1000000}) {
-        s = Defaults();
+        s = DefaultSettings();
         s.rows = rows;
         EXPECT_FALSE(IsSettingsRecordValid(s)) << rows;
     }
     for (float speed : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
                         std::numeric_limits<float>::quiet_NaN()}) {
-        s = Defaults();
+        s = DefaultSettings();
         s.speed = speed;
         EXPECT_FALSE(IsSettingsRecordValid(s)) << speed;
     }
     // Only those tests: odd but stored values are used as they are.
-    s = Defaults();
+    s = DefaultSettings();
     s.halo = 255;
     s.dejaVuInterval = 255;
     s.speed = -3.0f;
@@ -122,7 +116,7 @@ TEST(SettingsRecord, ValidityRule) {
 }
 
 TEST(SliderScales, StoredExtremesFallOffTheScale) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     s.speed = std::numeric_limits<float>::quiet_NaN();
     s.releaseIntervalLog2 = INT32_MAX;
     s.releaseMaxTracers = INT32_MIN;
@@ -134,7 +128,7 @@ TEST(SliderScales, StoredExtremesFallOffTheScale) {
     EXPECT_LT(GetSliderPosition(s, kSliderDejaVuSpeed), 0);
     EXPECT_EQ(GetSliderPosition(s, kSliderCharSize), INT32_MIN);
     EXPECT_EQ(DensityPosition(s), INT32_MIN);
-    s = Defaults();
+    s = DefaultSettings();
     s.columns = 400;
     EXPECT_GT(GetSliderPosition(s, kSliderColumns), 255);
     s.dejaVuSpeed = 100;
@@ -142,7 +136,7 @@ TEST(SliderScales, StoredExtremesFallOffTheScale) {
 }
 
 TEST(SettingsRecord, RunTimeOverrides) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     s.motionBlurDepth = 8;
     s.charEnglow = 2.5f;
     ApplyPreviewOverrides(s);
@@ -151,7 +145,7 @@ TEST(SettingsRecord, RunTimeOverrides) {
     EXPECT_EQ(+s.motionBlurDepth, 0);
     EXPECT_EQ(+s.halo, 72);
 
-    s = Defaults();
+    s = DefaultSettings();
     ApplyMultiDisplayOverrides(s, 1);
     EXPECT_EQ(+s.textZoomIn, 1);
     ApplyMultiDisplayOverrides(s, 2);
@@ -186,7 +180,7 @@ TEST(SliderScales, EndsOfTheScales) {
         AT(kSliderLightningsSpeed, 255, lightningsSpeed, 3050), AT(kSliderSupermanSpeed, 255, supermanSpeed, 13750),
     };
 #undef AT
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     for (const auto& c : cases) {
         SettingsRecord r = s;
         ASSERT_EQ(SetSliderValue(r, c.field, c.p), 0);
@@ -200,7 +194,7 @@ TEST(SliderScales, ProducedValuesAreShownOnTheSlider) {
     // range and no further from where it was than the scale's rounding allows.
     for (int f = 0; f < kSliderFieldCount; ++f) {
         for (int p = 0; p <= 255; ++p) {
-            SettingsRecord s = Defaults();
+            SettingsRecord s = DefaultSettings();
             SetSliderValue(s, static_cast<SliderField>(f), p);
             const int back = GetSliderPosition(s, static_cast<SliderField>(f));
             EXPECT_GE(back, 0) << "field " << f << " position " << p;
@@ -212,7 +206,7 @@ TEST(SliderScales, ProducedValuesAreShownOnTheSlider) {
 }
 
 TEST(EasySetup, CharactersNumber) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     const int n = CharactersNumberFromPosition(255);
     EXPECT_EQ(n, 15);
     ApplyCharactersNumber(s, n, ScreenAspect(1280, 1024));
@@ -228,7 +222,7 @@ TEST(EasySetup, CharactersNumber) {
 }
 
 TEST(EasySetup, DensityTable) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     const int n = DensityFromPosition(100);
     EXPECT_EQ(n, 3);
     ApplyDensity(s, n);
@@ -239,7 +233,7 @@ TEST(EasySetup, DensityTable) {
     EXPECT_EQ(+s.splashMaxTracers, 4);
     EXPECT_EQ(+s.positiveDensity, 80);
     EXPECT_EQ(+s.negativeDensity, 8);
-    EXPECT_EQ(DensityNameId(DensityFromPosition(DensityPosition(Defaults()))), 7123);  // "default"
+    EXPECT_EQ(DensityNameId(DensityFromPosition(DensityPosition(DefaultSettings()))), 7123);  // "default"
 
     ApplyDensity(s, DensityFromPosition(255));
     EXPECT_EQ(+s.releaseMaxTracers, 8);
@@ -252,7 +246,7 @@ TEST(EasySetup, DensityTable) {
 }
 
 TEST(EasySetup, LowQualityAndBootEffect) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     EXPECT_FALSE(IsLowQuality(s));
     ApplyLowQuality(s, true);
     EXPECT_TRUE(IsLowQuality(s));

@@ -9,26 +9,13 @@
 #include <set>
 #include <string>
 
+#include "settings/default_records.h"
 #include "settings/strings.h"
 #include "ui/colour_menus.h"
 #include "ui/controls.h"
 #include "ui/mode_lists.h"
 
 namespace {
-
-SettingsRecord Defaults() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return s;
-}
-
-LocalOptionsRecord LocalDefaults() {
-    LocalOptionsRecord l;
-    std::memset(&l, 0, sizeof l);
-    FillDefaultLocalOptions(l);
-    return l;
-}
 
 std::string Label(int row, const SettingsRecord& s, const LocalOptionsRecord& l) {
     char out[256];
@@ -124,8 +111,8 @@ TEST(ControlTable, EveryFieldWithAControlIsReached) {
 }
 
 TEST(ControlTable, LabelsReadTheFormattedValues) {
-    SettingsRecord s = Defaults();
-    LocalOptionsRecord l = LocalDefaults();
+    SettingsRecord s = DefaultSettings();
+    LocalOptionsRecord l = DefaultLocalOptions();
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 7102), s, l), "Characters number (80 \xD7 40): ");
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 7103), s, l), "Density: default");
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6105), s, l), "Length: 4000");
@@ -139,8 +126,8 @@ TEST(ControlTable, LabelsReadTheFormattedValues) {
 }
 
 TEST(ControlTable, EasySetupStepsApplyOncePerStep) {
-    SettingsRecord s = Defaults();
-    LocalOptionsRecord l = LocalDefaults();
+    SettingsRecord s = DefaultSettings();
+    LocalOptionsRecord l = DefaultLocalOptions();
     EasySetupMemory memory;
     ResetEasySetupMemory(memory, s);
     const ControlSpec& characters = GetControlSpec(FindControlByHint(7152));
@@ -158,7 +145,7 @@ TEST(ControlTable, EasySetupStepsApplyOncePerStep) {
 }
 
 TEST(ControlTable, TextLinesHoldAtMost127CharactersAndATerminator) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     const ControlSpec& line = GetControlSpec(FindControlByText(kControlLabel, 7505) + 1);
     ASSERT_EQ(line.binding, kBindTextLine);
     char* field = TextLineField(s, line);
@@ -179,7 +166,7 @@ TEST(ControlTable, TextLinesHoldAtMost127CharactersAndATerminator) {
 }
 
 TEST(ColourMenus, CommandsAndConversions) {
-    SettingsRecord s = Defaults();
+    SettingsRecord s = DefaultSettings();
     EXPECT_TRUE(ApplyColourCommand(s, 31003));
     EXPECT_FLOAT_EQ(s.baseColor[0], 0.169f);
     EXPECT_FLOAT_EQ(s.baseColor[2], 1.0f);
@@ -237,7 +224,7 @@ TEST(ModeLists, ResolutionThenDepthThenRate) {
     for (int bits : {16, 32})
         for (unsigned hz : {60u, 75u}) AddDisplayMode(modes, 1024, 768, bits, hz);
     AddDisplayMode(modes, 800, 600, 32, 60);
-    LocalOptionsRecord l = LocalDefaults();  // desktop resolution, 32 bits, 60 Hz
+    LocalOptionsRecord l = DefaultLocalOptions();  // desktop resolution, 32 bits, 60 Hz
     char text[64];
     EXPECT_EQ(ModeItemCount(modes, l, kResolutionList), 3);
     EXPECT_EQ(SelectedModeItem(modes, l, kResolutionList), 0);

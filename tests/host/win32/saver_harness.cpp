@@ -23,6 +23,23 @@ std::string EnvOr(const char* name, const char* fallback) {
   return value && *value ? value : fallback;
 }
 
+// Starts `command` (a whole command line) in `directory` (null: this one's).
+bool StartProcess(const char* program, const std::string& command, const char* directory, PROCESS_INFORMATION* info) {
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, info) != 0;
+}
+
+// The part of `screen` asked for; sizes of 0 or less reach its right or bottom edge.
+Image Part(const Image& screen, int x, int y, int w, int h) {
+  if (w <= 0) w = screen.width - x;
+  if (h <= 0) h = screen.height - y;
+  if (x == 0 && y == 0 && w == screen.width && h == screen.height) return screen;
+  return Crop(screen, x, y, w, h);
+}
+
 }  // namespace
 
 std::string ToWindowsPath(const std::string& path) {
@@ -60,15 +77,8 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
   for (const auto& entry : environment) SetEnvironmentVariableA(entry.first.c_str(), entry.second.c_str());
 
   const std::string program = RunnableSaverPath();
-  std::string command = "\"" + program + "\" " + arguments;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
-  const std::string cwd = directory.empty() ? out : directory;
-  started_ = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
-                            &info_) != 0;
+  started_ = StartProcess(program.c_str(), "\"" + program + "\" " + arguments,
+                          (directory.empty() ? out : directory).c_str(), &info_);
   for (const char* name : kDiagnosticVariables) SetEnvironmentVariableA(name, nullptr);
   return started_;
 }
@@ -94,14 +104,10 @@ bool SaverProcess::WaitForTrace(const std::string& prefix, DWORD timeoutMs, std:
   }
 }
 
-bool SaverProcess::Running() const {
-  if (!started_) return false;
-  return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool SaverProcess::Running() const { return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool SaverProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (!started_) return false;
-  if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (!started_ || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
   DWORD code = 0;
   GetExitCodeProcess(info_.hProcess, &code);
   if (exitCode) *exitCode = code;
@@ -136,8 +142,7 @@ bool LastTracedPicture(const std::string& trace, TracedPicture* picture) {
 }
 
 void PressKey(WORD virtualKey) {
-  INPUT inputs[2];
-  std::memset(inputs, 0, sizeof inputs);
+  INPUT inputs[2]{};
   inputs[0].type = INPUT_KEYBOARD;
   inputs[0].ki.wVk = virtualKey;
   inputs[1] = inputs[0];
@@ -146,8 +151,7 @@ void PressKey(WORD virtualKey) {
 }
 
 void MoveMouseBy(int dx, int dy) {
-  INPUT input;
-  std::memset(&input, 0, sizeof input);
+  INPUT input{};
   input.type = INPUT_MOUSE;
   input.mi.dx = dx;
   input.mi.dy = dy;
@@ -206,15 +210,9 @@ bool CaptureWithWindowDump(Image* image) {
   const std::string done = unixDir + "/capture.xwd";
   const std::string donePath = ToWindowsPath(done);
   DeleteFileA(donePath.c_str());
-  std::string command =
-      "/bin/sh -c \"xwd -root -silent -out '" + part + "' && mv '" + part + "' '" + done + "'\"";
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!StartProcess(nullptr, "/bin/sh -c \"xwd -root -silent -out '" + part + "' && mv '" + part + "' '" + done + "'\"",
+                    nullptr, &info)) {
     std::fprintf(stderr, "capture: cannot start xwd (error %lu)\n", GetLastError());
     return false;
   }
@@ -244,11 +242,7 @@ Image CaptureScreen(int x, int y, int w, int h) {
   // The system's screen device context does not show GL windows: without the
   // window dump there is no picture (and every measure of it fails).
   Image screen;
-  if (!CaptureWithWindowDump(&screen)) return screen;
-  if (w <= 0) w = screen.width - x;
-  if (h <= 0) h = screen.height - y;
-  if (x == 0 && y == 0 && w == screen.width && h == screen.height) return screen;
-  return Crop(screen, x, y, w, h);
+  return CaptureWithWindowDump(&screen) ? Part(screen, x, y, w, h) : screen;
 }
 
 Image CaptureScreenDevice(int x, int y, int w, int h) {
@@ -272,10 +266,7 @@ Image CaptureScreenDevice(int x, int y, int w, int h) {
   if (section) DeleteObject(section);
   DeleteDC(memory);
   ReleaseDC(nullptr, device);
-  if (screen.pixels.empty()) return Image();
-  if (w <= 0) w = screen.width - x;
-  if (h <= 0) h = screen.height - y;
-  return Crop(screen, x, y, w, h);
+  return screen.pixels.empty() ? Image() : Part(screen, x, y, w, h);
 }
 
 Image Crop(const Image& image, int x, int y, int w, int h) {
@@ -293,19 +284,10 @@ Image Crop(const Image& image, int x, int y, int w, int h) {
 bool SaveImage(const Image& image, const std::string& name) {
   if (image.width <= 0 || image.height <= 0) return false;
   const std::string path = OutputDir() + name + ".bmp";
-  BITMAPFILEHEADER file;
-  BITMAPINFOHEADER header;
-  std::memset(&file, 0, sizeof file);
-  std::memset(&header, 0, sizeof header);
   const DWORD bytes = static_cast<DWORD>(image.pixels.size());
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + bytes;
-  header.biSize = sizeof header;
-  header.biWidth = image.width;
-  header.biHeight = -image.height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  const BITMAPFILEHEADER file{0x4D42, offset + bytes, 0, 0, offset};  // "BM"
+  const BITMAPINFOHEADER header{sizeof header, image.width, -image.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) return false;
   std::fwrite(&file, sizeof file, 1, out);

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/default_records.h"
 #include "settings/settings.h"
 #include "settings/win32/platform_strings.h"
 #include "settings/win32/presets.h"
@@ -115,19 +116,8 @@ inline Bytes ImageOf(const void* record, size_t size) {
     return Bytes(p, p + size);
 }
 
-inline SettingsRecord DefaultSettings() {
-    SettingsRecord s;
-    std::memset(&s, 0, sizeof s);
-    FillDefaultSettings(s);
-    return s;
-}
-
-inline LocalOptionsRecord DefaultLocalOptions() {
-    LocalOptionsRecord l;
-    std::memset(&l, 0, sizeof l);
-    FillDefaultLocalOptions(l);
-    return l;
-}
+using ::DefaultLocalOptions;
+using ::DefaultSettings;
 
 inline Bytes DefaultSettingsImage() {
     const SettingsRecord s = DefaultSettings();
