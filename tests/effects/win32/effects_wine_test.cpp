@@ -246,17 +246,23 @@ std::string PressEffectKeys(const SettingsRecord& s, const LocalOptionsRecord& l
   }
   EXPECT_TRUE(saver.Running()) << "effect keys and the Spacebar do not end the saver";
   PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  EXPECT_TRUE(saver.WaitForExit(15000, &code));
+  EXPECT_EQ(saver.ExitCode(15000), 0);
   return saver.Trace();
 }
 
-TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
-  ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
+// Quiet records without the fade-out.
+class EffectKeys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
+    Quiet(s, l);
+    l.fadeOut = 0;
+  }
   SettingsRecord s = DefaultSettings();
   LocalOptionsRecord l = DefaultLocalOptions();
-  Quiet(s, l);
-  l.fadeOut = 0;
+};
+
+TEST_F(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   s.dejaVuBars = 4;  // short runs
   s.smallBurstsNumber = 2;
   s.dropsNumber = 1;
@@ -272,12 +278,7 @@ TEST(EffectKeys, KeysStartTheirEffectsAndTheSpacebarOnlyEnabledOnes) {
   EXPECT_EQ(2, Count(spaces, "effect start name="));
 }
 
-TEST(EffectKeys, XVAndFStartTheCrashLightningsAndSuperman) {
-  ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
-  SettingsRecord s = DefaultSettings();
-  LocalOptionsRecord l = DefaultLocalOptions();
-  Quiet(s, l);
-  l.fadeOut = 0;
+TEST_F(EffectKeys, XVAndFStartTheCrashLightningsAndSuperman) {
   s.crashEffects = 2;  // short runs
   s.supermanSpeed = 1000;
   const std::string keys =
@@ -285,12 +286,7 @@ TEST(EffectKeys, XVAndFStartTheCrashLightningsAndSuperman) {
   EXPECT_EQ(3, Count(keys, "effect start name="));
 }
 
-TEST(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
-  ASSERT_FALSE(RunnableSaverPath().empty()) << "KVS_SCR_RUNNABLE is not set";
-  SettingsRecord s = DefaultSettings();
-  LocalOptionsRecord l = DefaultLocalOptions();
-  Quiet(s, l);
-  l.fadeOut = 0;
+TEST_F(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
   s.dejaVuSpeed = 2345;  // values the crash overrides while it runs
   s.dropsNumber = 3;
   StoreRecords(s, l);
@@ -303,9 +299,7 @@ TEST(EffectKeys, EscapeDuringACrashEndsTheSaverAndLeavesTheStoredRecord) {
   ASSERT_TRUE(WaitForCount(saver, "effect start name=crash", 1, 30000));
   Sleep(1500);
   PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  ASSERT_TRUE(saver.WaitForExit(15000, &code));
-  EXPECT_EQ(0u, code);
+  ASSERT_EQ(saver.ExitCode(15000), 0);
   EXPECT_EQ(0, Count(saver.Trace(), "effect end name=crash")) << "ended during the crash";
   EXPECT_EQ(stored.bytes, regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes);
 }

@@ -83,10 +83,12 @@ bool SaverProcess::Start(const std::string& arguments, const Environment& enviro
   return started_;
 }
 
-std::string SaverProcess::Trace() const {
-  std::ifstream file(tracePath_);
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
+
+std::string SaverProcess::Trace() const { return ReadText(tracePath_); }
 
 bool SaverProcess::WaitForTrace(const std::string& prefix, DWORD timeoutMs, std::string* found) const {
   const DWORD start = GetTickCount();
@@ -106,12 +108,12 @@ bool SaverProcess::WaitForTrace(const std::string& prefix, DWORD timeoutMs, std:
 
 bool SaverProcess::Running() const { return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
-bool SaverProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (!started_ || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+int64_t SaverProcess::ExitCode(DWORD timeoutMs) {
   DWORD code = 0;
-  GetExitCodeProcess(info_.hProcess, &code);
-  if (exitCode) *exitCode = code;
-  return true;
+  if (!started_ || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(info_.hProcess, &code))
+    return -1;
+  return code;
 }
 
 void SaverProcess::Kill() {
@@ -384,13 +386,13 @@ HeldShot TakeHeldShot(const std::string& name, const OptionChange& change, const
   }
   SaveImage(shot.image, name);
   PressKey(VK_ESCAPE);
-  DWORD code = 1;
-  if (!saver.WaitForExit(15000, &code)) {
+  int64_t code = saver.ExitCode(15000);
+  if (code < 0) {
     PostMessageA(FindWindowA("The Korvan Selwyth Screensaver", nullptr), WM_CLOSE, 0, 0);
-    saver.WaitForExit(5000, &code);
+    code = saver.ExitCode(5000);
   }
   shot.trace = saver.Trace();
-  EXPECT_EQ(code, 0u) << name;
+  EXPECT_EQ(code, 0) << name;
   EXPECT_NE(shot.trace.find("init gl_error=0x0"), std::string::npos) << name << "\n" << shot.trace;
   EXPECT_NE(shot.trace.find("gl_errors=0"), std::string::npos) << name << "\n" << shot.trace;
   shot.stats = Measure(shot.image);

@@ -20,6 +20,8 @@ namespace saver_test {
 std::string ToWindowsPath(const std::string& path);
 // The runnable screensaver (KVS_SCR_RUNNABLE), as a Windows path; empty when unset.
 std::string RunnableSaverPath();
+// The whole text of a file; empty when it cannot be read.
+std::string ReadText(const std::string& path);
 // The test's output folder (KVS_OUT_DIR, created), as a Windows path, with a
 // trailing backslash; the current directory when unset.
 std::string OutputDir();
@@ -48,13 +50,8 @@ class SaverProcess {
   bool WaitForTrace(const std::string& prefix, DWORD timeoutMs, std::string* line = nullptr) const;
   std::string Trace() const;
   bool Running() const;
-  // Waits for the process to end; its exit code.
-  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
   // The exit code once it ends within `timeoutMs`; -1 while it still runs.
-  int64_t ExitCode(DWORD timeoutMs) {
-    DWORD code = 0;
-    return WaitForExit(timeoutMs, &code) ? code : -1;
-  }
+  int64_t ExitCode(DWORD timeoutMs);
   // Ends it by force (end of a failed test).
   void Kill();
   DWORD processId() const { return info_.dwProcessId; }

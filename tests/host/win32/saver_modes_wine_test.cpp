@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "host/win32/saver_harness.h"
@@ -21,11 +18,6 @@ namespace {
 constexpr char kSaverClass[] = "The Korvan Selwyth Screensaver";
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 15000;
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream file(path);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // Waits while the saver keeps running; false when it ended before.
 bool StaysRunning(const SaverProcess& saver, DWORD ms) {
@@ -52,8 +44,7 @@ void PumpMessagesFor(DWORD ms) {
 HWND MakeTopWindow(const char* title, int x, int y, int w, int h) {
   static bool registered = false;
   if (!registered) {
-    WNDCLASSA description;
-    std::memset(&description, 0, sizeof description);
+    WNDCLASSA description{};
     description.lpfnWndProc = DefWindowProcA;
     description.hInstance = GetModuleHandleA(nullptr);
     description.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
@@ -132,7 +123,7 @@ TEST_F(SaverModes, FullScreenShowsRainWithCountersAndEndsOnAnOrdinaryKey) {
   EXPECT_GT(Measure(strip).whiteShare, 2 * Measure(below).whiteShare);
 
   // The display log (its format is checked natively) gained this start's display.
-  EXPECT_EQ(ReadFileText(log).find("display 0: 0 0 " + std::to_string(w0) + " " +
+  EXPECT_EQ(ReadText(log).find("display 0: 0 0 " + std::to_string(w0) + " " +
                                    std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "\n"),
             0u);
 
