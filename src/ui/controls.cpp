@@ -63,30 +63,30 @@ int ControlIndexFromId(int id) {
 
 int FindControlByHint(uint16_t hintId) {
     for (int i = 0; i < ControlCount(); ++i)
-        if (GetControlSpec(i).hintId == hintId) return i;
+        if (GetControlEntry(i).hintId == hintId) return i;
     return -1;
 }
 
 int FindControlByText(ControlKind kind, uint16_t textId) {
     for (int i = 0; i < ControlCount(); ++i) {
-        const ControlSpec& spec = GetControlSpec(i);
-        if (spec.kind == kind && spec.textId == textId) return i;
+        const ControlEntry& entry = GetControlEntry(i);
+        if (entry.kind == kind && entry.textId == textId) return i;
     }
     return -1;
 }
 
-bool IsControlShown(const ControlSpec& spec, int page, int group) {
-    if (spec.page == kFrame) return true;
-    if (spec.page != page) return false;
-    return spec.group == 0 || spec.group == group;
+bool IsControlShown(const ControlEntry& entry, int page, int group) {
+    if (entry.page == kFrame) return true;
+    if (entry.page != page) return false;
+    return entry.group == 0 || entry.group == group;
 }
 
-int ControlValue(const ControlSpec& spec, const SettingsRecord& s, const LocalOptionsRecord& l) {
-    switch (spec.binding) {
-    case kBindSlider: return InRange(GetSliderPosition(s, static_cast<SliderField>(spec.field)));
-    case kBindFlag: return SettingsByte(s, spec.field) != 0 ? 1 : 0;
-    case kBindInvertedFlag: return SettingsByte(s, spec.field) == 0 ? 1 : 0;
-    case kBindLocalFlag: return LocalByte(l, spec.field) != 0 ? 1 : 0;
+int ControlValue(const ControlEntry& entry, const SettingsRecord& s, const LocalOptionsRecord& l) {
+    switch (entry.binding) {
+    case kBindSlider: return InRange(GetSliderPosition(s, static_cast<SliderField>(entry.field)));
+    case kBindFlag: return SettingsByte(s, entry.field) != 0 ? 1 : 0;
+    case kBindInvertedFlag: return SettingsByte(s, entry.field) == 0 ? 1 : 0;
+    case kBindLocalFlag: return LocalByte(l, entry.field) != 0 ? 1 : 0;
     case kBindCharacters: return InRange(CharactersNumberPosition(s));
     case kBindDensity: return InRange(DensityPosition(s));
     case kBindLowQuality: return IsLowQuality(s) ? 1 : 0;
@@ -97,16 +97,16 @@ int ControlValue(const ControlSpec& spec, const SettingsRecord& s, const LocalOp
     }
 }
 
-bool ApplyControlValue(const ControlSpec& spec, int value, SettingsRecord& s, LocalOptionsRecord& l,
+bool ApplyControlValue(const ControlEntry& entry, int value, SettingsRecord& s, LocalOptionsRecord& l,
                        EasySetupMemory& memory, double aspect) {
     const bool on = value != 0;
     if (value < 0) value = 0;
     if (value > 255) value = 255;
-    switch (spec.binding) {
-    case kBindSlider: return SetSliderValue(s, static_cast<SliderField>(spec.field), value) == 0;
-    case kBindFlag: *SettingsByte(s, spec.field) = on ? 1 : 0; return true;
-    case kBindInvertedFlag: *SettingsByte(s, spec.field) = on ? 0 : 1; return true;
-    case kBindLocalFlag: *LocalByte(l, spec.field) = on ? 1 : 0; return true;
+    switch (entry.binding) {
+    case kBindSlider: return SetSliderValue(s, static_cast<SliderField>(entry.field), value) == 0;
+    case kBindFlag: *SettingsByte(s, entry.field) = on ? 1 : 0; return true;
+    case kBindInvertedFlag: *SettingsByte(s, entry.field) = on ? 0 : 1; return true;
+    case kBindLocalFlag: *LocalByte(l, entry.field) = on ? 1 : 0; return true;
     case kBindCharacters: {
         // Only a step the slider had not reached at its last change rewrites the grid.
         const int n = CharactersNumberFromPosition(value);
@@ -137,22 +137,22 @@ void ResetEasySetupMemory(EasySetupMemory& memory, const SettingsRecord& s) {
     memory.density = InRange(density) >= 0 ? DensityFromPosition(density) : -1;
 }
 
-int FormatControlLabel(const ControlSpec& spec, const SettingsRecord& s, const LocalOptionsRecord& l, char* out,
+int FormatControlLabel(const ControlEntry& entry, const SettingsRecord& s, const LocalOptionsRecord& l, char* out,
                        int capacity) {
     if (!out || capacity <= 0) return 0;
     out[0] = '\0';
-    const char* text = GetString(spec.textId);
+    const char* text = GetString(entry.textId);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    switch (spec.format) {
+    switch (entry.format) {
     case kLabelSettings: {
-        const int n = FormatSettingsLabel(out, capacity, spec.textId, s);
+        const int n = FormatSettingsLabel(out, capacity, entry.textId, s);
         return n < 0 ? 0 : n;
     }
     case kLabelInterval:
-        return FormatIntervalLabel(out, capacity, spec.textId, IntegerField(s, static_cast<SliderField>(spec.field)),
-                                   spec.extraId);
-    case kLabelValue: return FormatText(out, capacity, text, IntegerField(s, static_cast<SliderField>(spec.field)));
+        return FormatIntervalLabel(out, capacity, entry.textId, IntegerField(s, static_cast<SliderField>(entry.field)),
+                                   entry.extraId);
+    case kLabelValue: return FormatText(out, capacity, text, IntegerField(s, static_cast<SliderField>(entry.field)));
     case kLabelCharacters: return FormatText(out, capacity, text, s.columns, s.rows);
     case kLabelDensity: {
         const int position = DensityPosition(s);
@@ -197,7 +197,7 @@ bool StoreTextLine(char* field, const char* text) {
     return true;
 }
 
-char* TextLineField(SettingsRecord& s, const ControlSpec& spec) {
-    const uint16_t offset = spec.field <= sizeof s - kTextLineSize ? spec.field : 0;
+char* TextLineField(SettingsRecord& s, const ControlEntry& entry) {
+    const uint16_t offset = entry.field <= sizeof s - kTextLineSize ? entry.field : 0;
     return reinterpret_cast<char*>(&s) + offset;
 }

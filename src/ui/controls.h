@@ -90,7 +90,7 @@ enum ControlCommand : uint8_t {
 constexpr uint8_t kStyleMarkRight = 1;  // check box: text first, mark at the right end
 constexpr uint8_t kStyleHinted = 2;     // label: takes the mouse so that its hint shows
 
-struct ControlSpec {
+struct ControlEntry {
     uint8_t kind;       // ControlKind
     int8_t page;        // 0..8, or kFrame
     uint8_t group;      // 0: the page itself; 1..6: an effect group of the special effects page
@@ -109,7 +109,7 @@ struct ControlSpec {
 constexpr int kFirstControlId = 100;
 
 int ControlCount();
-const ControlSpec& GetControlSpec(int index);
+const ControlEntry& GetControlEntry(int index);
 int ControlIdOf(int index);
 // The row of a child window identifier, or -1.
 int ControlIndexFromId(int id);
@@ -119,7 +119,7 @@ int FindControlByHint(uint16_t hintId);
 int FindControlByText(ControlKind kind, uint16_t textId);
 // Whether a row is shown while `page` and, on the special effects page, effect
 // group `group` (1..6) are chosen.
-bool IsControlShown(const ControlSpec& spec, int page, int group);
+bool IsControlShown(const ControlEntry& entry, int page, int group);
 
 // Remembers the easy-setup steps last applied, so that a slider moved within one
 // step changes nothing.
@@ -130,17 +130,17 @@ struct EasySetupMemory {
 
 // The slider position (0..255) or check box state (0, 1) that shows the records,
 // or -1 when the row shows no value or the stored value lies outside the slider.
-int ControlValue(const ControlSpec& spec, const SettingsRecord& s, const LocalOptionsRecord& l);
+int ControlValue(const ControlEntry& entry, const SettingsRecord& s, const LocalOptionsRecord& l);
 // Writes a slider position or check box state. `aspect` is width / height of the
 // screen mode the local options choose (the characters number needs it). Returns
 // true when a record may have changed.
-bool ApplyControlValue(const ControlSpec& spec, int value, SettingsRecord& s, LocalOptionsRecord& l,
+bool ApplyControlValue(const ControlEntry& entry, int value, SettingsRecord& s, LocalOptionsRecord& l,
                        EasySetupMemory& memory, double aspect);
 // Sets the easy-setup memory to the steps the records show.
 void ResetEasySetupMemory(EasySetupMemory& memory, const SettingsRecord& s);
 
 // The text of a label row (formatted from the records) into `out`; the length.
-int FormatControlLabel(const ControlSpec& spec, const SettingsRecord& s, const LocalOptionsRecord& l, char* out,
+int FormatControlLabel(const ControlEntry& entry, const SettingsRecord& s, const LocalOptionsRecord& l, char* out,
                        int capacity);
 
 // Text lines of the incoming text (128-byte fields). What an edit shows for a
@@ -151,4 +151,4 @@ void TextLineForEdit(const char* field, char* out, int capacity);
 // become blanks; the bytes after the terminator keep what they held. Returns
 // false (and leaves the field alone) when the field already shows this text.
 bool StoreTextLine(char* field, const char* text);
-char* TextLineField(SettingsRecord& s, const ControlSpec& spec);
+char* TextLineField(SettingsRecord& s, const ControlEntry& entry);

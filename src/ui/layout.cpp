@@ -20,57 +20,57 @@ constexpr int kTickHeight = 18;
 constexpr int kCheckHeight = 18;
 constexpr int kChecks = 240;  // width of a column of checks whose marks stand at the right
 
-constexpr ControlSpec Row(ControlKind kind, int page, int group, int x, int y, int w, int h, int text, int hint,
+constexpr ControlEntry Row(ControlKind kind, int page, int group, int x, int y, int w, int h, int text, int hint,
                           ControlBinding binding = kBindNone, LabelFormat format = kLabelText,
                           ControlCommand command = kCommandNone, int style = 0, int field = 0, int extra = 0) {
-    return ControlSpec{static_cast<uint8_t>(kind),    static_cast<int8_t>(page),    static_cast<uint8_t>(group),
+    return ControlEntry{static_cast<uint8_t>(kind),    static_cast<int8_t>(page),    static_cast<uint8_t>(group),
                        static_cast<int16_t>(x),       static_cast<int16_t>(y),      static_cast<int16_t>(w),
                        static_cast<int16_t>(h),       static_cast<uint16_t>(text),  static_cast<uint16_t>(hint),
                        static_cast<uint8_t>(binding), static_cast<uint8_t>(format), static_cast<uint8_t>(command),
                        static_cast<uint8_t>(style),   static_cast<uint16_t>(field), static_cast<uint16_t>(extra)};
 }
 
-constexpr ControlSpec Title(int page, int group, int y, int h, int text) {
+constexpr ControlEntry Title(int page, int group, int y, int h, int text) {
     return Row(kControlTitle, page, group, kLeft, y, kFull, h, text, 0);
 }
-constexpr ControlSpec Text(int page, int group, int x, int y, int w, int h, int text, int hint = 0) {
+constexpr ControlEntry Text(int page, int group, int x, int y, int w, int h, int text, int hint = 0) {
     return Row(kControlLabel, page, group, x, y, w, h, text, hint, kBindNone, kLabelText, kCommandNone,
                hint ? kStyleHinted : 0);
 }
-constexpr ControlSpec Shows(int page, int group, int x, int y, int w, int h, int text, LabelFormat format,
+constexpr ControlEntry Shows(int page, int group, int x, int y, int w, int h, int text, LabelFormat format,
                             int field = 0, int extra = 0) {
     return Row(kControlLabel, page, group, x, y, w, h, text, 0, kBindNone, format, kCommandNone, 0, field, extra);
 }
-constexpr ControlSpec Formatted(int page, int group, int x, int y, int w, int h, int text) {
+constexpr ControlEntry Formatted(int page, int group, int x, int y, int w, int h, int text) {
     return Shows(page, group, x, y, w, h, text, kLabelSettings);
 }
-constexpr ControlSpec Interval(int page, int group, int x, int y, int w, int text, SliderField field, int keyOnly) {
+constexpr ControlEntry Interval(int page, int group, int x, int y, int w, int text, SliderField field, int keyOnly) {
     return Shows(page, group, x, y, w, kLine, text, kLabelInterval, field, keyOnly);
 }
-constexpr ControlSpec Value(int page, int group, int x, int y, int w, int text, SliderField field) {
+constexpr ControlEntry Value(int page, int group, int x, int y, int w, int text, SliderField field) {
     return Shows(page, group, x, y, w, kLine, text, kLabelValue, field);
 }
-constexpr ControlSpec Tick(int page, int group, int x, int y, int w, int hint, SliderField field) {
+constexpr ControlEntry Tick(int page, int group, int x, int y, int w, int hint, SliderField field) {
     return Row(kControlTick, page, group, x, y, w, kTickHeight, 0, hint, kBindSlider, kLabelText, kCommandNone, 0,
                field);
 }
-constexpr ControlSpec Slider(int page, int x, int y, int w, int hint, ControlBinding binding) {
+constexpr ControlEntry Slider(int page, int x, int y, int w, int hint, ControlBinding binding) {
     return Row(kControlTick, page, 0, x, y, w, kTickHeight, 0, hint, binding);
 }
-constexpr ControlSpec Check(int page, int group, int x, int y, int w, int text, int hint, int offset,
+constexpr ControlEntry Check(int page, int group, int x, int y, int w, int text, int hint, int offset,
                             ControlBinding binding = kBindFlag, int style = 0) {
     return Row(kControlCheck, page, group, x, y, w, kCheckHeight, text, hint, binding, kLabelText, kCommandNone,
                style, offset);
 }
 // A check box whose string ends in a colon: the text first, the mark at the right.
-constexpr ControlSpec Option(int page, int y, int text, int hint, int offset, ControlBinding binding = kBindFlag) {
+constexpr ControlEntry Option(int page, int y, int text, int hint, int offset, ControlBinding binding = kBindFlag) {
     return Check(page, 0, kLeft, y, kChecks, text, hint, offset, binding, kStyleMarkRight);
 }
-constexpr ControlSpec Button(int page, int group, int x, int y, int w, int h, int text, int hint,
+constexpr ControlEntry Button(int page, int group, int x, int y, int w, int h, int text, int hint,
                              ControlCommand command, int field = 0) {
     return Row(kControlButton, page, group, x, y, w, h, text, hint, kBindNone, kLabelText, command, 0, field);
 }
-constexpr ControlSpec Other(ControlKind kind, int page, int x, int y, int w, int h, int hint, ControlCommand command,
+constexpr ControlEntry Other(ControlKind kind, int page, int x, int y, int w, int h, int hint, ControlCommand command,
                             int text = 0) {
     return Row(kind, page, 0, x, y, w, h, text, hint, kBindNone, kLabelText, command);
 }
@@ -78,7 +78,7 @@ constexpr ControlSpec Other(ControlKind kind, int page, int x, int y, int w, int
 enum Page { kEasy, kPresets, kMetrics, kAppearance, kText, kSpecial, kGlobal, kProperties, kAbout };
 enum Group { kDejaVu = 1, kBursts, kCrash, kSmallBursts, kOther, kLightnings };
 
-const ControlSpec kControls[] = {
+const ControlEntry kControls[] = {
     // The frame: the page column, the divider and the close button.
     Button(kFrame, 0, 0, 43, 140, 50, 8801, 8811, kCommandPage, kEasy),
     Button(kFrame, 0, 0, 93, 140, 50, 8802, 8812, kCommandPage, kPresets),
@@ -332,7 +332,7 @@ const ControlSpec kControls[] = {
 
 int ControlCount() { return static_cast<int>(sizeof kControls / sizeof kControls[0]); }
 
-const ControlSpec& GetControlSpec(int index) {
+const ControlEntry& GetControlEntry(int index) {
     if (index < 0 || index >= ControlCount()) index = 0;
     return kControls[index];
 }

@@ -19,18 +19,18 @@ namespace {
 
 std::string Label(int row, const SettingsRecord& s, const LocalOptionsRecord& l) {
     char out[256];
-    FormatControlLabel(GetControlSpec(row), s, l, out, sizeof out);
+    FormatControlLabel(GetControlEntry(row), s, l, out, sizeof out);
     return out;
 }
 
-bool Overlap(const ControlSpec& a, const ControlSpec& b) {
+bool Overlap(const ControlEntry& a, const ControlEntry& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
 TEST(ControlTable, RowsFitTheirPagesWithoutOverlapAndNameRealStrings) {
     std::set<int> hints;
     for (int i = 0; i < ControlCount(); ++i) {
-        const ControlSpec& a = GetControlSpec(i);
+        const ControlEntry& a = GetControlEntry(i);
         if (a.page != kFrame && a.kind != kControlCombo) {
             EXPECT_GE(a.x, kPageAreaLeft) << "row " << i;
             EXPECT_LE(a.x + a.w, kPageAreaRight) << "row " << i;
@@ -48,7 +48,7 @@ TEST(ControlTable, RowsFitTheirPagesWithoutOverlapAndNameRealStrings) {
             EXPECT_TRUE(hints.insert(a.hintId).second) << "hint " << a.hintId;
         }
         for (int j = i + 1; j < ControlCount(); ++j) {
-            const ControlSpec& b = GetControlSpec(j);
+            const ControlEntry& b = GetControlEntry(j);
             const bool together = a.page == kFrame || b.page == kFrame ||
                                   (a.page == b.page && (a.group == 0 || b.group == 0 || a.group == b.group));
             if (together && a.kind != kControlCombo && b.kind != kControlCombo) {
@@ -63,7 +63,7 @@ TEST(ControlTable, EveryFieldWithAControlIsReached) {
     // is driven to both ends from a zero record and from a record of 0xFF bytes.
     std::set<size_t> settingsBytes, localBytes;
     for (int i = 0; i < ControlCount(); ++i) {
-        const ControlSpec& spec = GetControlSpec(i);
+        const ControlEntry& entry = GetControlEntry(i);
         for (uint8_t fill : {uint8_t{0}, uint8_t{0xFF}}) {
             for (int value : {0, 1, 255}) {
                 SettingsRecord s;
@@ -73,8 +73,8 @@ TEST(ControlTable, EveryFieldWithAControlIsReached) {
                 const SettingsRecord s0 = s;
                 const LocalOptionsRecord l0 = l;
                 EasySetupMemory memory{-1, -1};
-                ApplyControlValue(spec, value, s, l, memory, 1.25);
-                if (spec.binding == kBindTextLine) StoreTextLine(TextLineField(s, spec), "x");
+                ApplyControlValue(entry, value, s, l, memory, 1.25);
+                if (entry.binding == kBindTextLine) StoreTextLine(TextLineField(s, entry), "x");
                 for (size_t b = 0; b < sizeof s; ++b)
                     if (reinterpret_cast<uint8_t*>(&s)[b] != reinterpret_cast<const uint8_t*>(&s0)[b]) settingsBytes.insert(b);
                 for (size_t b = 0; b < sizeof l; ++b)
@@ -130,7 +130,7 @@ TEST(ControlTable, EasySetupStepsApplyOncePerStep) {
     LocalOptionsRecord l = DefaultLocalOptions();
     EasySetupMemory memory;
     ResetEasySetupMemory(memory, s);
-    const ControlSpec& characters = GetControlSpec(FindControlByHint(7152));
+    const ControlEntry& characters = GetControlEntry(FindControlByHint(7152));
     s.columns = 77;  // within the step the slider shows: moving inside it changes nothing
     ResetEasySetupMemory(memory, s);
     EXPECT_FALSE(ApplyControlValue(characters, 80 + 15, s, l, memory, 1.25));
@@ -138,7 +138,7 @@ TEST(ControlTable, EasySetupStepsApplyOncePerStep) {
     EXPECT_TRUE(ApplyControlValue(characters, 255, s, l, memory, 1.25));
     EXPECT_EQ(+s.columns, 170);
     EXPECT_EQ(+s.rows, 85);
-    const ControlSpec& density = GetControlSpec(FindControlByHint(7153));
+    const ControlEntry& density = GetControlEntry(FindControlByHint(7153));
     EXPECT_TRUE(ApplyControlValue(density, 0, s, l, memory, 1.25));
     EXPECT_EQ(+s.releaseIntervalLog2, 4);
     EXPECT_EQ(ControlValue(density, s, l), 0);
@@ -146,7 +146,7 @@ TEST(ControlTable, EasySetupStepsApplyOncePerStep) {
 
 TEST(ControlTable, TextLinesHoldAtMost127CharactersAndATerminator) {
     SettingsRecord s = DefaultSettings();
-    const ControlSpec& line = GetControlSpec(FindControlByText(kControlLabel, 7505) + 1);
+    const ControlEntry& line = GetControlEntry(FindControlByText(kControlLabel, 7505) + 1);
     ASSERT_EQ(line.binding, kBindTextLine);
     char* field = TextLineField(s, line);
     std::memset(field, 'Q', 128);  // stored without a terminator
@@ -208,11 +208,11 @@ TEST(ControlTable, HostileRecordsGiveBoundedValuesAndLabels) {
                              &s.radialDiffuse})
                 std::memcpy(p, &f, 4);
             for (int i = 0; i < ControlCount(); ++i) {
-                const int value = ControlValue(GetControlSpec(i), s, l);
+                const int value = ControlValue(GetControlEntry(i), s, l);
                 EXPECT_GE(value, -1);
                 EXPECT_LE(value, 255);
                 char out[256];
-                EXPECT_LT(FormatControlLabel(GetControlSpec(i), s, l, out, sizeof out), 256);
+                EXPECT_LT(FormatControlLabel(GetControlEntry(i), s, l, out, sizeof out), 256);
             }
         }
     }

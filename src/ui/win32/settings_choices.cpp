@@ -58,23 +58,23 @@ void ChooseCustomColour(SettingsWindowState& state, ColourMenu menu) {
 
 void InvalidateColourButtons(const SettingsWindowState& state) {
     for (int row = 0; row < ControlCount() && row < kMaxControls; ++row)
-        if (GetControlSpec(row).kind == kControlColourButton) InvalidateRect(state.controls[row], nullptr, FALSE);
+        if (GetControlEntry(row).kind == kControlColourButton) InvalidateRect(state.controls[row], nullptr, FALSE);
 }
 
-ModeList ListOf(const ControlSpec& spec) {
-    return spec.command == kCommandRate ? kRateList : spec.command == kCommandDepth ? kDepthList : kResolutionList;
+ModeList ListOf(const ControlEntry& entry) {
+    return entry.command == kCommandRate ? kRateList : entry.command == kCommandDepth ? kDepthList : kResolutionList;
 }
 
 int RowOf(ControlCommand command) {
     for (int row = 0; row < ControlCount() && row < kMaxControls; ++row)
-        if (GetControlSpec(row).command == command) return row;
+        if (GetControlEntry(row).command == command) return row;
     return -1;
 }
 
 void FillModeList(const SettingsWindowState& state, int row) {
     if (row < 0) return;
     HWND combo = state.controls[row];
-    const ModeList list = ListOf(GetControlSpec(row));
+    const ModeList list = ListOf(GetControlEntry(row));
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     char text[64];
     const int count = ModeItemCount(displayModes, localOptions, list);
@@ -113,8 +113,8 @@ void DestroyColourMenus(SettingsWindowState& state) {
 }
 
 void ShowColourMenu(SettingsWindowState& state, int row) {
-    const ControlSpec& spec = GetControlSpec(row);
-    HMENU menu = state.colourMenus[spec.command == kCommandAccentColour ? kAccentColourMenu : kBaseColourMenu];
+    const ControlEntry& entry = GetControlEntry(row);
+    HMENU menu = state.colourMenus[entry.command == kCommandAccentColour ? kAccentColourMenu : kBaseColourMenu];
     RECT r;
     GetWindowRect(state.controls[row], &r);
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, state.window, nullptr);
@@ -130,9 +130,9 @@ bool HandleColourCommand(SettingsWindowState& state, int command) {
 
 void DrawColourButton(const DRAWITEMSTRUCT& item) {
     const int row = ControlIndexFromId(static_cast<int>(item.CtlID));
-    if (row < 0 || GetControlSpec(row).kind != kControlColourButton) return;
+    if (row < 0 || GetControlEntry(row).kind != kControlColourButton) return;
     const ColourMenu menu =
-        GetControlSpec(row).command == kCommandAccentColour ? kAccentColourMenu : kBaseColourMenu;
+        GetControlEntry(row).command == kCommandAccentColour ? kAccentColourMenu : kBaseColourMenu;
     float rgb[3];
     GetMenuColour(settings, menu, rgb);
     HDC dc = item.hDC;
@@ -156,7 +156,7 @@ void FillModeLists(SettingsWindowState& state) {
 }
 
 void HandleModeListChange(SettingsWindowState& state, int row) {
-    const ModeList list = ListOf(GetControlSpec(row));
+    const ModeList list = ListOf(GetControlEntry(row));
     const int item = static_cast<int>(SendMessageA(state.controls[row], CB_GETCURSEL, 0, 0));
     const int depthRow = RowOf(kCommandDepth);
     const int rateRow = RowOf(kCommandRate);

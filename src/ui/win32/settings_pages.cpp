@@ -34,11 +34,11 @@ struct WindowKind {
     DWORD exStyle;
 };
 
-WindowKind KindOf(const ControlSpec& spec) {
-    switch (spec.kind) {
+WindowKind KindOf(const ControlEntry& entry) {
+    switch (entry.kind) {
     case kControlTitle: return {kTitleClassName, 0, 0};
     case kControlTick: return {kTickClassName, WS_TABSTOP, 0};
-    case kControlCheck: return {kCheckClassName, WS_TABSTOP | (spec.style & kStyleMarkRight ? kCheckMarkRight : 0), 0};
+    case kControlCheck: return {kCheckClassName, WS_TABSTOP | (entry.style & kStyleMarkRight ? kCheckMarkRight : 0), 0};
     case kControlButton: return {kButtonClassName, WS_TABSTOP, 0};
     case kControlColourButton: return {"BUTTON", WS_TABSTOP | BS_OWNERDRAW, 0};
     case kControlEdit: return {kEditClassName, 0, WS_EX_CONTROLPARENT};
@@ -48,13 +48,13 @@ WindowKind KindOf(const ControlSpec& spec) {
     case kControlLink: return {"STATIC", SS_NOTIFY | SS_NOPREFIX, 0};
     case kControlClose: return {kBitmapButtonClassName, WS_TABSTOP, 0};
     case kControlLabel:
-    default: return {"STATIC", static_cast<DWORD>(SS_LEFT | SS_NOPREFIX | (spec.style & kStyleHinted ? SS_NOTIFY : 0)), 0};
+    default: return {"STATIC", static_cast<DWORD>(SS_LEFT | SS_NOPREFIX | (entry.style & kStyleHinted ? SS_NOTIFY : 0)), 0};
     }
 }
 
-bool IsCustom(const ControlSpec& spec) {
-    return spec.kind != kControlLabel && spec.kind != kControlLink && spec.kind != kControlCombo &&
-           spec.kind != kControlColourButton && spec.kind != kControlClose;
+bool IsCustom(const ControlEntry& entry) {
+    return entry.kind != kControlLabel && entry.kind != kControlLink && entry.kind != kControlCombo &&
+           entry.kind != kControlColourButton && entry.kind != kControlClose;
 }
 
 void AddHint(HWND tooltip, HWND owner, HWND control, uint16_t hintId) {
@@ -96,16 +96,16 @@ bool CreateControls(SettingsWindowState& state) {
     bool ok = true;
     const int count = ControlCount() < kMaxControls ? ControlCount() : kMaxControls;
     for (int row = 0; row < count; ++row) {
-        const ControlSpec& spec = GetControlSpec(row);
-        const WindowKind kind = KindOf(spec);
+        const ControlEntry& entry = GetControlEntry(row);
+        const WindowKind kind = KindOf(entry);
         const char* text = "";
-        if (spec.kind == kControlLink)
+        if (entry.kind == kControlLink)
             text = kHomePageAddress;
-        else if (spec.kind != kControlLabel && spec.textId)
-            text = GetString(spec.textId);
-        const DWORD visible = spec.page == kFrame ? WS_VISIBLE : 0;
-        HWND control = CreateWindowExA(kind.exStyle, kind.className, text, WS_CHILD | visible | kind.style, spec.x,
-                                       spec.y, spec.w, spec.h, state.window,
+        else if (entry.kind != kControlLabel && entry.textId)
+            text = GetString(entry.textId);
+        const DWORD visible = entry.page == kFrame ? WS_VISIBLE : 0;
+        HWND control = CreateWindowExA(kind.exStyle, kind.className, text, WS_CHILD | visible | kind.style, entry.x,
+                                       entry.y, entry.w, entry.h, state.window,
                                        reinterpret_cast<HMENU>(static_cast<intptr_t>(ControlIdOf(row))),
                                        state.instance, nullptr);
         state.controls[row] = control;
@@ -113,21 +113,21 @@ bool CreateControls(SettingsWindowState& state) {
             ok = false;
             continue;
         }
-        HFONT font = spec.kind == kControlLink && state.linkFont ? state.linkFont : state.font;
+        HFONT font = entry.kind == kControlLink && state.linkFont ? state.linkFont : state.font;
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        if (IsCustom(spec)) {
+        if (IsCustom(entry)) {
             SendMessageA(control, kSetTextColour, 0, kControlTextColour);
             SendMessageA(control, kSetHighlightColour, 0, kControlHighlightColour);
         }
-        if (spec.kind == kControlClose)
+        if (entry.kind == kControlClose)
             for (int i = 0; i < 3; ++i)
                 SendMessageA(control, kBitmapButtonSetNormal + i, 0, reinterpret_cast<LPARAM>(state.closePictures[i]));
-        if (spec.kind == kControlList) g_sink.list = control;
-        if (state.tooltip && spec.hintId) {
-            AddHint(state.tooltip, state.window, control, spec.hintId);
+        if (entry.kind == kControlList) g_sink.list = control;
+        if (state.tooltip && entry.hintId) {
+            AddHint(state.tooltip, state.window, control, entry.hintId);
             // The edit's inner field takes the mouse over most of it.
-            if (spec.kind == kControlEdit) {
-                if (HWND inner = GetWindow(control, GW_CHILD)) AddHint(state.tooltip, state.window, inner, spec.hintId);
+            if (entry.kind == kControlEdit) {
+                if (HWND inner = GetWindow(control, GW_CHILD)) AddHint(state.tooltip, state.window, inner, entry.hintId);
             }
         }
     }
@@ -142,9 +142,9 @@ void ShowPage(SettingsWindowState& state, int page, int group) {
     for (int pass = 0; pass < 2; ++pass) {
         for (int row = 0; row < count; ++row) {
             HWND control = state.controls[row];
-            const ControlSpec& spec = GetControlSpec(row);
-            if (!control || spec.page == kFrame) continue;
-            const bool shown = IsControlShown(spec, page, group);
+            const ControlEntry& entry = GetControlEntry(row);
+            if (!control || entry.page == kFrame) continue;
+            const bool shown = IsControlShown(entry, page, group);
             // The style, not IsWindowVisible: the window itself may not be shown yet.
             const bool visible = (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
             if (pass == 0 && !shown && visible) ShowWindow(control, SW_HIDE);
@@ -152,19 +152,19 @@ void ShowPage(SettingsWindowState& state, int page, int group) {
         }
     }
     for (int row = 0; row < count; ++row) {
-        const ControlSpec& spec = GetControlSpec(row);
-        if (spec.command == kCommandPage)
-            SendMessageA(state.controls[row], kButtonSetLatched, spec.field == page, 0);
-        else if (spec.command == kCommandGroup)
-            SendMessageA(state.controls[row], kButtonSetLatched, spec.field == group, 0);
+        const ControlEntry& entry = GetControlEntry(row);
+        if (entry.command == kCommandPage)
+            SendMessageA(state.controls[row], kButtonSetLatched, entry.field == page, 0);
+        else if (entry.command == kCommandGroup)
+            SendMessageA(state.controls[row], kButtonSetLatched, entry.field == group, 0);
     }
     // The keyboard stays in the window: a focus on a hidden control goes to the
     // chosen page's button.
     HWND focus = GetFocus();
     if (GetForegroundWindow() == state.window && (!focus || !IsWindowVisible(focus))) {
         for (int row = 0; row < count; ++row) {
-            const ControlSpec& spec = GetControlSpec(row);
-            if (spec.command == kCommandPage && spec.field == page) SetFocus(state.controls[row]);
+            const ControlEntry& entry = GetControlEntry(row);
+            if (entry.command == kCommandPage && entry.field == page) SetFocus(state.controls[row]);
         }
     }
 }
@@ -173,21 +173,21 @@ void RefreshControls(SettingsWindowState& state, int exceptRow) {
     const int count = ControlCount() < kMaxControls ? ControlCount() : kMaxControls;
     for (int row = 0; row < count; ++row) {
         HWND control = state.controls[row];
-        const ControlSpec& spec = GetControlSpec(row);
+        const ControlEntry& entry = GetControlEntry(row);
         if (!control) continue;
-        if (spec.binding == kBindVolume) EnableWindow(control, localOptions.soundEnabled != 0);
+        if (entry.binding == kBindVolume) EnableWindow(control, localOptions.soundEnabled != 0);
         if (row == exceptRow) continue;
-        switch (spec.kind) {
+        switch (entry.kind) {
         case kControlTick:
         case kControlCheck: {
-            const int value = ControlValue(spec, settings, localOptions);
+            const int value = ControlValue(entry, settings, localOptions);
             if (value >= 0) SendMessageA(control, kSetValue, static_cast<WPARAM>(value), 0);
             break;
         }
         case kControlEdit: {
             char stored[kEditMaxLength + 1];
             char shown[kEditMaxLength + 1];
-            TextLineForEdit(TextLineField(settings, spec), stored, sizeof stored);
+            TextLineForEdit(TextLineField(settings, entry), stored, sizeof stored);
             GetWindowTextA(control, shown, sizeof shown);
             if (std::strcmp(stored, shown) != 0) SetWindowTextA(control, stored);
             break;
@@ -203,9 +203,9 @@ void UpdateLabels(SettingsWindowState& state) {
     const int count = ControlCount() < kMaxControls ? ControlCount() : kMaxControls;
     char text[kLabelCapacity];
     for (int row = 0; row < count; ++row) {
-        const ControlSpec& spec = GetControlSpec(row);
-        if (spec.kind != kControlLabel || !state.controls[row]) continue;
-        FormatControlLabel(spec, settings, localOptions, text, sizeof text);
+        const ControlEntry& entry = GetControlEntry(row);
+        if (entry.kind != kControlLabel || !state.controls[row]) continue;
+        FormatControlLabel(entry, settings, localOptions, text, sizeof text);
         if (std::strcmp(text, state.labels[row]) == 0) continue;
         std::memcpy(state.labels[row], text, sizeof text);
         SetWindowTextA(state.controls[row], text);

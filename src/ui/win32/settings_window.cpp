@@ -47,17 +47,17 @@ void OpenAddress(HWND window, const char* address) {
 
 // A slider, check box or edit changed its value.
 void HandleValueChange(SettingsWindowState& state, int row, HWND control) {
-    const ControlSpec& spec = GetControlSpec(row);
-    if (spec.binding == kBindTextLine) {
+    const ControlEntry& entry = GetControlEntry(row);
+    if (entry.binding == kBindTextLine) {
         char text[kEditMaxLength + 1];
         GetWindowTextA(control, text, sizeof text);
-        if (StoreTextLine(TextLineField(settings, spec), text)) UpdateLabels(state);
+        if (StoreTextLine(TextLineField(settings, entry), text)) UpdateLabels(state);
         return;
     }
     const int value = static_cast<int>(SendMessageA(control, kGetValue, 0, 0));
-    ApplyControlValue(spec, value, settings, localOptions, state.easy, ChosenScreenAspect());
+    ApplyControlValue(entry, value, settings, localOptions, state.easy, ChosenScreenAspect());
     RefreshControls(state, row);
-    if (spec.binding == kBindLocalFlag && spec.field == offsetof(LocalOptionsRecord, soundEnabled)) {
+    if (entry.binding == kBindLocalFlag && entry.field == offsetof(LocalOptionsRecord, soundEnabled)) {
         // The sound library follows the option at once; the page sound confirms it.
         if (localOptions.soundEnabled)
             InitSound(state.window);
@@ -68,8 +68,8 @@ void HandleValueChange(SettingsWindowState& state, int row, HWND control) {
 }
 
 void HandleCommand(SettingsWindowState& state, int row, WORD code, HWND control) {
-    const ControlSpec& spec = GetControlSpec(row);
-    switch (spec.kind) {
+    const ControlEntry& entry = GetControlEntry(row);
+    switch (entry.kind) {
     case kControlTick:
     case kControlEdit:
         if (code == kNotifyValueChanged) HandleValueChange(state, row, control);
@@ -100,16 +100,16 @@ void HandleCommand(SettingsWindowState& state, int row, WORD code, HWND control)
     }
     if (code != kNotifyClicked) return;
     char name[kListTextCapacity];
-    switch (spec.command) {
+    switch (entry.command) {
     case kCommandPage:
-        if (spec.field != state.page) {
-            ShowPage(state, spec.field, state.group);
+        if (entry.field != state.page) {
+            ShowPage(state, entry.field, state.group);
             PlayInterfaceSound(kInterfaceSoundPage);
         }
         break;
     case kCommandGroup:
-        if (spec.field != state.group) {
-            ShowPage(state, state.page, spec.field);
+        if (entry.field != state.group) {
+            ShowPage(state, state.page, entry.field);
             PlayInterfaceSound(kInterfaceSoundGroup);
         }
         break;
@@ -174,7 +174,7 @@ void Destroy(SettingsWindowState& state) {
 
 HBRUSH ColourStatic(const SettingsWindowState& state, HDC dc, HWND control) {
     const int row = ControlIndexFromId(GetDlgCtrlID(control));
-    const bool link = row >= 0 && GetControlSpec(row).kind == kControlLink;
+    const bool link = row >= 0 && GetControlEntry(row).kind == kControlLink;
     SetTextColor(dc, link ? kControlHighlightColour : kControlTextColour);
     SetBkColor(dc, 0);
     SetBkMode(dc, TRANSPARENT);
@@ -224,7 +224,7 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         return TRUE;
     case WM_SETCURSOR: {
         const int row = ControlIndexFromId(GetDlgCtrlID(reinterpret_cast<HWND>(wParam)));
-        if (row >= 0 && GetControlSpec(row).kind == kControlLink) {
+        if (row >= 0 && GetControlEntry(row).kind == kControlLink) {
             SetCursor(LoadCursor(nullptr, IDC_HAND));
             return TRUE;
         }

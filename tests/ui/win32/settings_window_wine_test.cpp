@@ -155,7 +155,7 @@ protected:
     int WrongRows(int page, int group) const {
         int wrong = 0;
         for (int row = 0; row < ControlCount(); ++row)
-            if ((IsWindowVisible(Row(row)) != 0) != IsControlShown(GetControlSpec(row), page, group)) ++wrong;
+            if ((IsWindowVisible(Row(row)) != 0) != IsControlShown(GetControlEntry(row), page, group)) ++wrong;
         return wrong;
     }
     int ListIndexOf(HWND list, const std::string& name) const {
@@ -402,9 +402,9 @@ TEST_F(SettingsWindow, OnlyClosingStoresTheRecords) {
     // Every slider and check box of every page moved: the registry waits for the close.
     Open();
     for (int row = 0; row < ControlCount(); ++row) {
-        const ControlSpec& spec = GetControlSpec(row);
-        if (spec.kind == kControlTick) Key(Row(row), row % 2 ? VK_END : VK_HOME);
-        if (spec.kind == kControlCheck) Click(Row(row));
+        const ControlEntry& entry = GetControlEntry(row);
+        if (entry.kind == kControlTick) Key(Row(row), row % 2 ? VK_END : VK_HOME);
+        if (entry.kind == kControlCheck) Click(Row(row));
     }
     EXPECT_NE(regtest::LiveSettings(), hostile);
     EXPECT_EQ(regtest::QueryValue(HKEY_CURRENT_USER, kSettingsKeyPath, "").bytes, hostile);
@@ -433,9 +433,9 @@ TEST_F(SettingsWindow, KeyboardReachesAndChangesEveryControl) {
             Flush();
         }
         for (int row = 0; row < ControlCount(); ++row) {
-            const ControlSpec& spec = GetControlSpec(row);
+            const ControlEntry& entry = GetControlEntry(row);
             HWND control = Row(row);
-            if (!IsControlShown(spec, page, 1) || !IsWindowEnabled(control) ||
+            if (!IsControlShown(entry, page, 1) || !IsWindowEnabled(control) ||
                 !(GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP))
                 continue;
             EXPECT_TRUE(visited.count(control)) << "page " << page << " row " << row << " cannot be reached";
@@ -461,11 +461,11 @@ TEST_F(SettingsWindow, TextFitsItsControlsAtBothEndsOfEverySlider) {
     Open();
     for (WPARAM end : {WPARAM{0}, WPARAM{VK_HOME}, WPARAM{VK_END}}) {
         for (int row = 0; end && row < ControlCount(); ++row)
-            if (GetControlSpec(row).kind == kControlTick) Key(Row(row), end);
+            if (GetControlEntry(row).kind == kControlTick) Key(Row(row), end);
         for (int row = 0; row < ControlCount(); ++row) {
-            const ControlSpec& spec = GetControlSpec(row);
-            if (spec.kind != kControlLabel && spec.kind != kControlCheck && spec.kind != kControlButton &&
-                spec.kind != kControlLink)
+            const ControlEntry& entry = GetControlEntry(row);
+            if (entry.kind != kControlLabel && entry.kind != kControlCheck && entry.kind != kControlButton &&
+                entry.kind != kControlLink)
                 continue;
             HWND control = Row(row);
             const std::string text = Text(control);
@@ -474,15 +474,15 @@ TEST_F(SettingsWindow, TextFitsItsControlsAtBothEndsOfEverySlider) {
             HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
             // Labels and buttons wrap within their width; check boxes keep one line
             // beside a mark as wide as they are high.
-            const bool oneLine = spec.kind == kControlCheck;
-            RECT need{0, 0, spec.kind == kControlButton ? spec.w - 8 : spec.w, 0};
+            const bool oneLine = entry.kind == kControlCheck;
+            RECT need{0, 0, entry.kind == kControlButton ? entry.w - 8 : entry.w, 0};
             DrawTextA(dc, text.c_str(), -1, &need,
                       DT_CALCRECT | DT_NOPREFIX | (oneLine ? DT_SINGLELINE : DT_WORDBREAK | DT_EXPANDTABS));
             SelectObject(dc, old);
             ReleaseDC(control, dc);
-            const int width = need.right + (oneLine ? spec.h + 6 : 0);
-            EXPECT_LE(width, spec.w) << "row " << row << ": \"" << text << "\" is too wide";
-            EXPECT_LE(need.bottom, spec.h) << "row " << row << ": \"" << text << "\" is too high";
+            const int width = need.right + (oneLine ? entry.h + 6 : 0);
+            EXPECT_LE(width, entry.w) << "row " << row << ": \"" << text << "\" is too wide";
+            EXPECT_LE(need.bottom, entry.h) << "row " << row << ": \"" << text << "\" is too high";
         }
     }
 }
@@ -553,9 +553,9 @@ TEST(SettingsScreenshots, EveryPageAndGroupWithAHint) {
             // below it, over the page.
             int hinted = -1;
             for (int i = 0; i < ControlCount(); ++i) {
-                const ControlSpec& spec = GetControlSpec(i);
-                if (spec.page == page && spec.hintId && spec.x == kPageAreaLeft && IsControlShown(spec, page, group) &&
-                    IsWindowEnabled(row(i)) && (hinted < 0 || spec.y >= GetControlSpec(hinted).y))
+                const ControlEntry& entry = GetControlEntry(i);
+                if (entry.page == page && entry.hintId && entry.x == kPageAreaLeft && IsControlShown(entry, page, group) &&
+                    IsWindowEnabled(row(i)) && (hinted < 0 || entry.y >= GetControlEntry(hinted).y))
                     hinted = i;
             }
             ASSERT_GE(hinted, 0);
