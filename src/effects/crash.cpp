@@ -7,6 +7,7 @@
 #include "effects/effect_cells.h"
 #include "effects/effects.h"
 #include "host/display_table.h"
+#include "render/geometry.h"
 #include "settings/fatal.h"
 #include "settings/memory.h"
 #include "settings/settings.h"
@@ -244,7 +245,7 @@ void DirtyStreams(int display, float factor) {
             if (t.cells[y].rotator != 0 || count == 0) continue;
             CellLayer l{};
             GetCellLayer(grid, x, static_cast<uint32_t>(y), count - 1, &l.texture, &l.red, &l.green, &l.blue, &l.quad);
-            const int32_t j = GlyphOfAnyTexture(l.texture);
+            const int32_t j = FindGlyphIndex(textureTables, l.texture, nullptr);
             if (j < 0) continue;
             PushCellLayer(grid, x, static_cast<uint32_t>(y), textureTables.blurredGlyph[j], l.red * factor,
                           l.green * factor, l.blue * factor, 1);

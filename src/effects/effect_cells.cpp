@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "host/display_table.h"
-#include "render/geometry.h"
 #include "settings/settings.h"
 #include "sim/random.h"
 
@@ -93,15 +92,6 @@ int32_t GlyphOfTexture(const uint32_t (&table)[kGlyphCount], uint32_t texture) {
     for (int32_t g = 0; g < kGlyphCount; ++g)
         if (table[g] == texture) return g;
     return -1;
-}
-
-int32_t GlyphOfAnyTexture(uint32_t texture) {
-    const TextureTables& t = textureTables;
-    for (const uint32_t* table : {t.glyph, t.blurredGlyph, t.rotatorBlur, t.glow}) {
-        const uint32_t offset = texture - table[0];
-        if (offset < static_cast<uint32_t>(kGlyphCount) && table[offset] == texture) return static_cast<int32_t>(offset);
-    }
-    return FindGlyphIndex(t, texture, nullptr);
 }
 
 void FillRandomCharacters(int8_t* map, int32_t columns, int32_t rows, CellArea a, CellArea b) {

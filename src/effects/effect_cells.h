@@ -51,10 +51,6 @@ float CellBrightness(const __buffer& grid, uint32_t column, uint32_t row, uint32
 
 // The glyph (0..54) whose texture in `table` is `texture`; -1 for none.
 int32_t GlyphOfTexture(const uint32_t (&table)[kGlyphCount], uint32_t texture);
-// The glyph whose glyph, blurred glyph, rotator blur or glow texture is
-// `texture` (as the renderer's FindGlyphIndex tells), found at once where each
-// family was created as one run of names; -1 for none.
-int32_t GlyphOfAnyTexture(uint32_t texture);
 
 // A rectangle of cells: columns [left, right), rows [top, bottom).
 struct CellArea {

@@ -2,6 +2,7 @@
 
 #include "effects/effect_cells.h"
 #include "effects/effects.h"
+#include "render/geometry.h"
 #include "settings/fatal.h"
 #include "settings/memory.h"
 #include "settings/settings.h"
@@ -135,7 +136,7 @@ void DrawBolt(BoltFrame& f, Rgb c) {
         for (uint32_t k = count > 4 ? count - 4 : 0; k < count; ++k) {
             CellLayer l{};
             GetCellLayer(grid, x, y, k, &l.texture, &l.red, &l.green, &l.blue, &l.quad);
-            const int32_t j = GlyphOfAnyTexture(l.texture);
+            const int32_t j = FindGlyphIndex(textureTables, l.texture, nullptr);
             if (j < 0) continue;
             const float lum = (l.red + l.green + l.blue) * 0.33333334f;
             p.glyph = static_cast<uint8_t>(j);

@@ -4,6 +4,7 @@
 
 #include "effects/effect_cells.h"
 #include "effects/effects.h"
+#include "render/geometry.h"
 #include "settings/fatal.h"
 #include "settings/memory.h"
 #include "settings/settings.h"
@@ -85,7 +86,7 @@ void DrawSupermanCell(__buffer& grid, uint32_t x, uint32_t y, Rgb c) {
     for (uint32_t k = 0; k < count; ++k) {
         CellLayer l{};
         GetCellLayer(grid, x, y, k, &l.texture, &l.red, &l.green, &l.blue, &l.quad);
-        const int32_t j = GlyphOfAnyTexture(l.texture);
+        const int32_t j = FindGlyphIndex(textureTables, l.texture, nullptr);
         if (j < 0) continue;
         const float lum = (l.red + l.green + l.blue) * 0.33333334f;
         PushCellLayer(grid, x, y, textureTables.glow[j], c.r * lum, c.g * lum, c.b * lum, 1);

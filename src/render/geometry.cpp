@@ -1,5 +1,7 @@
 #include "render/geometry.h"
 
+#include <initializer_list>
+
 namespace {
 
 void PutQuad(QuadArrays& a, int set, int display, float left, float top, float right, float bottom) {
@@ -94,6 +96,15 @@ OrthoBounds CameraZoomBounds(int32_t width, int32_t height, float* zoom) {
 
 int32_t FindGlyphIndex(const TextureTables& t, uint32_t texture, bool* isGlow) {
     if (isGlow) *isGlow = false;
+    // Each family is usually created as one run of names, so the offset from its
+    // first name finds the glyph at once; the scan below settles everything else.
+    for (const uint32_t* table : {t.glyph, t.blurredGlyph, t.rotatorBlur, t.glow}) {
+        const uint32_t offset = texture - table[0];
+        if (offset < static_cast<uint32_t>(kGlyphCount) && table[offset] == texture) {
+            if (isGlow) *isGlow = table == t.glow;
+            return static_cast<int32_t>(offset);
+        }
+    }
     for (int32_t i = 0; i < kGlyphCount; ++i) {
         if (texture == t.glyph[i] || texture == t.blurredGlyph[i] || texture == t.rotatorBlur[i]) return i;
         if (texture == t.glow[i]) {
