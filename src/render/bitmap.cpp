@@ -113,42 +113,37 @@ struct DividerFor<uint64_t> {
   using Type = Divider64;
 };
 
-// Sum must hold min(2r+1, w) * min(2r+1, h) * 255 and D.
-template <typename Sum>
+// A channel's contribution to the sums: colour as its deficit from white,
+// alpha as it is.
+inline uint32_t Sample(const uint8_t* pixel, int c) { return c < 3 ? 255u - pixel[c] : pixel[c]; }
+
+// Channels kFirst..3 of every pixel; the row sums hold them (4 - kFirst per
+// pixel). The horizontal pass reads all of src before the vertical pass
+// writes dst, so dst may be src. Sum must hold min(2r+1, w) * min(2r+1, h) *
+// 255 and D.
+template <typename Sum, int kFirst>
 void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* columnSums, int32_t w,
                 int32_t h, int32_t r, Sum divisor) {
-  const size_t rowValues = static_cast<size_t>(w) * 4;
+  constexpr int kCount = 4 - kFirst;
+  const size_t rowValues = static_cast<size_t>(w) * kCount;
   // Horizontal pass: rowSums[y][x][c] = sum over x' in [x - r, x + r] inside the row.
   for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* in = src + rowValues * static_cast<size_t>(y);
+    const uint8_t* in = src + static_cast<size_t>(w) * 4 * static_cast<size_t>(y);
     uint32_t* out = rowSums + rowValues * static_cast<size_t>(y);
-    uint32_t acc[4] = {0, 0, 0, 0};
+    uint32_t acc[kCount] = {};
     const int32_t first = r < w - 1 ? r : w - 1;
-    for (int32_t x = 0; x <= first; ++x) {
-      acc[0] += 255u - in[4 * x];
-      acc[1] += 255u - in[4 * x + 1];
-      acc[2] += 255u - in[4 * x + 2];
-      acc[3] += in[4 * x + 3];
-    }
+    for (int32_t x = 0; x <= first; ++x)
+      for (int c = 0; c < kCount; ++c) acc[c] += Sample(in + 4 * x, kFirst + c);
     for (int32_t x = 0; x < w; ++x) {
-      uint32_t* o = out + 4 * static_cast<size_t>(x);
-      o[0] = acc[0];
-      o[1] = acc[1];
-      o[2] = acc[2];
-      o[3] = acc[3];
+      uint32_t* o = out + kCount * static_cast<size_t>(x);
+      for (int c = 0; c < kCount; ++c) o[c] = acc[c];
       if (int64_t{x} + r + 1 < w) {
         const uint8_t* p = in + 4 * static_cast<size_t>(x + r + 1);
-        acc[0] += 255u - p[0];
-        acc[1] += 255u - p[1];
-        acc[2] += 255u - p[2];
-        acc[3] += p[3];
+        for (int c = 0; c < kCount; ++c) acc[c] += Sample(p, kFirst + c);
       }
       if (int64_t{x} - r >= 0) {
         const uint8_t* p = in + 4 * static_cast<size_t>(x - r);
-        acc[0] -= 255u - p[0];
-        acc[1] -= 255u - p[1];
-        acc[2] -= 255u - p[2];
-        acc[3] -= p[3];
+        for (int c = 0; c < kCount; ++c) acc[c] -= Sample(p, kFirst + c);
       }
     }
   }
@@ -161,14 +156,17 @@ void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* column
   }
   const typename DividerFor<Sum>::Type divide(divisor);
   for (int32_t y = 0; y < h; ++y) {
-    uint8_t* out = dst + rowValues * static_cast<size_t>(y);
-    for (size_t i = 0; i < rowValues; i += 4) {
-      for (size_t c = 0; c < 3; ++c) {
-        const Sum deficit = columnSums[i + c];
-        const Sum ceiling = deficit == 0 ? 0 : divide(deficit - 1) + 1;
-        out[i + c] = static_cast<uint8_t>(255 - ceiling);
+    uint8_t* out = dst + static_cast<size_t>(w) * 4 * static_cast<size_t>(y) + kFirst;
+    for (size_t i = 0; i < rowValues; i += kCount, out += 4) {
+      for (int c = 0; c < kCount; ++c) {
+        const Sum sum = columnSums[i + c];
+        if (kFirst + c == 3) {
+          out[c] = static_cast<uint8_t>(divide(sum));
+        } else {
+          const Sum ceiling = sum == 0 ? 0 : divide(sum - 1) + 1;
+          out[c] = static_cast<uint8_t>(255 - ceiling);
+        }
       }
-      out[i + 3] = static_cast<uint8_t>(divide(columnSums[i + 3]));
     }
     if (int64_t{y} + r + 1 < h) {
       const uint32_t* row = rowSums + rowValues * static_cast<size_t>(y + r + 1);
@@ -179,6 +177,46 @@ void BlurPasses(const uint8_t* src, uint8_t* dst, uint32_t* rowSums, Sum* column
       for (size_t i = 0; i < rowValues; ++i) columnSums[i] -= row[i];
     }
   }
+}
+
+// Blurs channels kFirst..3 in place, with the working memory of `scratch`
+// (grown as needed) or, without one, memory of its own.
+template <int kFirst>
+int32_t BlurChannels(aBitmap& bitmap, int32_t radius, BlurScratch* scratch) {
+  if (radius < 1) return kBitmapInvalid;
+  const int64_t n = CheckRecord(bitmap);
+  if (n < 0) return static_cast<int32_t>(n);
+  if (n == 0) return kBitmapOk;
+  const int32_t w = bitmap.width;
+  const int32_t h = bitmap.height;
+  constexpr size_t kCount = 4 - kFirst;
+  const uint64_t side = 2 * static_cast<uint64_t>(radius) + 1;
+  const uint64_t divisor = side * side;  // < 2^64 for every 32-bit radius
+  const uint64_t spanX = side < static_cast<uint64_t>(w) ? side : static_cast<uint64_t>(w);
+  const uint64_t spanY = side < static_cast<uint64_t>(h) ? side : static_cast<uint64_t>(h);
+  const bool narrow = divisor <= UINT32_MAX && spanX * spanY * 255 <= UINT32_MAX;
+  const size_t rowBytes = static_cast<size_t>(n) / 4 * kCount * sizeof(uint32_t);
+  const size_t bytes = rowBytes + static_cast<size_t>(w) * kCount * sizeof(uint64_t);
+  BlurScratch own{nullptr, 0};
+  BlurScratch& work = scratch ? *scratch : own;
+  if (work.bytes < bytes) {
+    void* grown = std::malloc(bytes);
+    if (!grown) return kBitmapNoMemory;
+    std::free(work.memory);
+    work.memory = grown;
+    work.bytes = bytes;
+  }
+  auto* rowSums = static_cast<uint32_t*>(work.memory);
+  void* columnSums = static_cast<uint8_t*>(work.memory) + rowBytes;
+  if (narrow) {
+    BlurPasses<uint32_t, kFirst>(bitmap.pixels, bitmap.pixels, rowSums, static_cast<uint32_t*>(columnSums), w, h,
+                                 radius, static_cast<uint32_t>(divisor));
+  } else {
+    BlurPasses<uint64_t, kFirst>(bitmap.pixels, bitmap.pixels, rowSums, static_cast<uint64_t*>(columnSums), w, h,
+                                 radius, divisor);
+  }
+  FreeBlurScratch(own);
+  return kBitmapOk;
 }
 
 }  // namespace
@@ -336,43 +374,17 @@ int32_t SaveBitmapFileCompressed(aBitmap& bitmap, const char* path) {
   return result;
 }
 
-int32_t BlurBitmap(aBitmap& bitmap, int32_t radius) {
-  if (radius < 1) return kBitmapInvalid;
-  const int64_t n = CheckRecord(bitmap);
-  if (n < 0) return static_cast<int32_t>(n);
-  if (n == 0) return kBitmapOk;
-  const int32_t w = bitmap.width;
-  const int32_t h = bitmap.height;
-  const size_t values = static_cast<size_t>(n);
+int32_t BlurBitmap(aBitmap& bitmap, int32_t radius, BlurScratch* scratch) {
+  return BlurChannels<0>(bitmap, radius, scratch);
+}
 
-  bool ok;
-  uint8_t* blurred = AllocPixels(n, ok);
-  auto* rowSums = static_cast<uint32_t*>(std::malloc(values * sizeof(uint32_t)));
-  const uint64_t side = 2 * static_cast<uint64_t>(radius) + 1;
-  const uint64_t divisor = side * side;  // < 2^64 for every 32-bit radius
-  const uint64_t spanX = side < static_cast<uint64_t>(w) ? side : static_cast<uint64_t>(w);
-  const uint64_t spanY = side < static_cast<uint64_t>(h) ? side : static_cast<uint64_t>(h);
-  const bool narrow = divisor <= UINT32_MAX && spanX * spanY * 255 <= UINT32_MAX;
-  const size_t sumSize = narrow ? sizeof(uint32_t) : sizeof(uint64_t);
-  void* columnSums = std::malloc(static_cast<size_t>(w) * 4 * sumSize);
-  if (ok && rowSums && columnSums) {
-    if (narrow) {
-      BlurPasses<uint32_t>(bitmap.pixels, blurred, rowSums, static_cast<uint32_t*>(columnSums), w,
-                           h, radius, static_cast<uint32_t>(divisor));
-    } else {
-      BlurPasses<uint64_t>(bitmap.pixels, blurred, rowSums, static_cast<uint64_t*>(columnSums), w,
-                           h, radius, divisor);
-    }
-  }
-  std::free(rowSums);
-  std::free(columnSums);
-  if (!ok || !rowSums || !columnSums) {
-    std::free(blurred);
-    return kBitmapNoMemory;
-  }
-  std::free(bitmap.pixels);
-  bitmap.pixels = blurred;
-  return kBitmapOk;
+int32_t BlurBitmapAlpha(aBitmap& bitmap, int32_t radius, BlurScratch* scratch) {
+  return BlurChannels<3>(bitmap, radius, scratch);
+}
+
+void FreeBlurScratch(BlurScratch& scratch) {
+  std::free(scratch.memory);
+  scratch = BlurScratch{nullptr, 0};
 }
 
 int32_t ScaleBitmap(aBitmap& bitmap, float factor) {

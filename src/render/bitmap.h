@@ -73,10 +73,22 @@ int32_t LoadBitmapFile(aBitmap& bitmap, const char* path);
 int32_t SaveBitmapFile(aBitmap& bitmap, const char* path);
 int32_t SaveBitmapFileCompressed(aBitmap& bitmap, const char* path);
 
+// Working memory of the blurs: given to a run of blurs, it is allocated once
+// (and grown when a picture needs more) instead of once per picture.
+struct BlurScratch {
+  void* memory;
+  size_t bytes;
+};
+void FreeBlurScratch(BlurScratch& scratch);
+
 // Box blur of radius >= 1 in place. Every output channel is the truncated mean
 // of the (2r+1)^2 square around the pixel; samples outside the picture count as
-// white with alpha 0. Runs in time independent of the radius.
-int32_t BlurBitmap(aBitmap& bitmap, int32_t radius);
+// white with alpha 0. Runs in time independent of the radius. `scratch` may be
+// null (the blur then allocates its own).
+int32_t BlurBitmap(aBitmap& bitmap, int32_t radius, BlurScratch* scratch = nullptr);
+// The same for the alpha channel alone, for pictures whose colour is not used
+// (alpha textures); red, green and blue keep their values.
+int32_t BlurBitmapAlpha(aBitmap& bitmap, int32_t radius, BlurScratch* scratch);
 // Every channel becomes trunc(factor * value), capped at 255; factor > 0.
 int32_t ScaleBitmap(aBitmap& bitmap, float factor);
 // Surrounds the picture with a border of the packed colour (byte 0 red, 1 green,

@@ -27,10 +27,15 @@ constexpr int kLetterGlowBase = 700;
 constexpr int kSpotId = 1003;
 constexpr int kSquareSpotId = 1004;
 
+// Glyph textures keep alpha only (CreateGlyphTexture), so only alpha is
+// blurred; one working memory serves every blur of the set-up (a fresh one per
+// picture cost more than the blurs under Wine).
+BlurScratch g_blurScratch;
+
 void PrepareBlurredAndEnglowed(aBitmap& work) {
     const int32_t blur = settings.charBlurLevel;
     const float englow = settings.charEnglow;
-    if (blur != 0) BlurBitmap(work, blur);
+    if (blur != 0) BlurBitmapAlpha(work, blur, &g_blurScratch);
     if (englow != 1.0f) ScaleBitmap(work, englow);
 }
 
@@ -44,7 +49,7 @@ void BuildGlyphTable(aBitmap& work, uint32_t* table, int family, bool lowTexture
                 const int32_t w = work.width / 2;
                 const int32_t h = work.height / 2;
                 PadBitmap(work, w, h, w, h, 0);
-                BlurBitmap(work, blur);
+                BlurBitmapAlpha(work, blur, &g_blurScratch);
             }
             if (englow != 1.0f) ScaleBitmap(work, englow);
         } else {
@@ -177,9 +182,10 @@ void BuildTextureTables(bool lowTextures) {
     const int32_t haloBlur = settings.charBlurLevel / 8 + 1;
     for (int g = 0; g < kGlyphCount; ++g) {
         LoadPicture(work, kHaloBase + g);
-        BlurBitmap(work, haloBlur);
+        BlurBitmapAlpha(work, haloBlur, &g_blurScratch);
         t.halo[g] = CreateGlyphTexture(work);
     }
+    FreeBlurScratch(g_blurScratch);
     LoadPicture(work, kSpotId);
     t.spot = CreateGlyphTexture(work);
     LoadPicture(work, kSquareSpotId);

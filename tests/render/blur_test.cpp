@@ -28,28 +28,37 @@ Bytes RandomPicture(std::mt19937& rng, int w, int h) {
   return out;
 }
 
-void ExpectFastEqualsReference(const Bytes& pixels, int w, int h, int radius) {
-  aBitmap picture(w, h);
+// Also the alpha-only blur, through working memory shared by every call (so
+// that it grows and is reused): its alpha is the reference's, its colour the
+// original.
+void ExpectFastEqualsReference(const Bytes& pixels, int w, int h, int radius, BlurScratch& scratch) {
+  aBitmap picture(w, h), alpha(w, h);
   std::memcpy(picture.pixels, pixels.data(), pixels.size());
+  std::memcpy(alpha.pixels, pixels.data(), pixels.size());
   ASSERT_EQ(BlurBitmap(picture, radius), kBitmapOk);
+  ASSERT_EQ(BlurBitmapAlpha(alpha, radius, &scratch), kBitmapOk);
   Bytes expected(pixels.size());
   ReferenceBoxBlur(pixels.data(), expected.data(), w, h, radius);
   ASSERT_EQ(0, std::memcmp(picture.pixels, expected.data(), expected.size()))
       << w << " x " << h << " radius " << radius;
+  for (size_t i = 0; i < expected.size(); ++i)
+    ASSERT_EQ(alpha.pixels[i], i % 4 == 3 ? expected[i] : pixels[i]) << w << " x " << h << " radius " << radius;
 }
 
 TEST(BoxBlur, RunningSumMatchesTheDefinitionOverRandomPictures) {
   std::mt19937 rng(1234);
+  BlurScratch scratch{nullptr, 0};
   for (int i = 0; i < 300; ++i) {
     const int w = 1 + static_cast<int>(rng() % 24);
     const int h = 1 + static_cast<int>(rng() % 24);
     // Radii up to twice the larger side: windows wider than the picture.
     const int radius = 1 + static_cast<int>(rng() % (2 * (w > h ? w : h)));
-    ExpectFastEqualsReference(RandomPicture(rng, w, h), w, h, radius);
+    ExpectFastEqualsReference(RandomPicture(rng, w, h), w, h, radius, scratch);
   }
   // The renderer's largest shapes (halo pictures of 8 x 8 are among the random ones).
-  ExpectFastEqualsReference(RandomPicture(rng, 128, 128), 128, 128, 8);
-  ExpectFastEqualsReference(RandomPicture(rng, 64, 64), 64, 64, 3);
+  ExpectFastEqualsReference(RandomPicture(rng, 128, 128), 128, 128, 8, scratch);
+  ExpectFastEqualsReference(RandomPicture(rng, 64, 64), 64, 64, 3, scratch);
+  FreeBlurScratch(scratch);
 }
 
 // Radii whose window covers the whole picture from every pixel: every output
@@ -68,13 +77,16 @@ TEST(BoxBlur, HugeRadiiUseExactWideArithmetic) {
       if (c < 3) sum += (divisor - w * h) * 255;
       expected[c] = static_cast<uint8_t>(sum / divisor);
     }
-    aBitmap picture(w, h);
+    aBitmap picture(w, h), alpha(w, h);
     std::memcpy(picture.pixels, pixels.data(), pixels.size());
+    std::memcpy(alpha.pixels, pixels.data(), pixels.size());
     ASSERT_EQ(BlurBitmap(picture, radius), kBitmapOk);
+    ASSERT_EQ(BlurBitmapAlpha(alpha, radius, nullptr), kBitmapOk);
     for (int i = 0; i < w * h; ++i) {
       for (int c = 0; c < 4; ++c) {
         ASSERT_EQ(picture.pixels[i * 4 + c], expected[c]) << "radius " << radius << " c " << c;
       }
+      ASSERT_EQ(alpha.pixels[i * 4 + 3], expected[3]) << "radius " << radius;
     }
   }
 }
