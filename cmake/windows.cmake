@@ -25,9 +25,27 @@ if(EXISTS ${KVS_ROOT}/resources/art.cmake)
   list(APPEND KVS_RC_DEFINES KVS_HAVE_ART)
 endif()
 
+# DLLs only some commands need (dialogs, the network, sound, the mipmap
+# builder without the GL extension, the common controls of the settings
+# window) are loaded at their first call, not at process start.
+set(KVS_DELAYED_DLLS comctl32 comdlg32 glu32 shell32 wininet winmm)
+set(KVS_DELAYED_LIBS)
+foreach(dll ${KVS_DELAYED_DLLS})
+  set(lib ${CMAKE_BINARY_DIR}/delay-import/lib${dll}_delay.a)
+  if(NOT EXISTS ${lib} OR ${KVS_ROOT}/cmake/delay_import_lib.sh IS_NEWER_THAN ${lib})
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay-import)
+    execute_process(COMMAND ${KVS_ROOT}/cmake/delay_import_lib.sh ${KVS_TRIPLET} ${dll} ${lib}
+                    RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "cannot write the delay-load import library of ${dll}")
+    endif()
+  endif()
+  list(APPEND KVS_DELAYED_LIBS ${lib})
+endforeach()
+
 add_library(kvs_win32 STATIC ${KVS_WIN32_SOURCES})
-target_link_libraries(kvs_win32 PUBLIC kvs_core opengl32 glu32 gdi32 comdlg32 comctl32
-                      advapi32 shell32 wininet winmm user32 kernel32)
+target_link_libraries(kvs_win32 PUBLIC kvs_core opengl32 gdi32 ${KVS_DELAYED_LIBS}
+                      advapi32 user32 kernel32)
 
 # The screensaver.
 set(KVS_SCR_NAME TheKorvanSelwyth)
