@@ -75,7 +75,8 @@ void ComposeMotionBlur(int32_t n) {
         glColor3f(c, c, c);
         glLoadIdentity();
         glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
-        glBegin(GL_QUADS);
+        // A fan of four corners: drawn as one rectangle where the rasteriser can.
+        glBegin(GL_TRIANGLE_FAN);
         glTexCoord2f(d, 1.0f - d);
         glVertex2f(0.0f, 0.0f);
         glTexCoord2f(1.0f - d, 1.0f - d);

@@ -226,8 +226,8 @@ void FlushBatch() {
     glEnableClientState(GL_COLOR_ARRAY);
     for (uint32_t b = 0; b < buckets; ++b) {
         glBindTexture(GL_TEXTURE_2D, g_batch.bucketTexture[b]);
-        glDrawArrays(GL_QUADS, static_cast<GLint>(g_batch.bucketFirst[b] * 4),
-                     static_cast<GLsizei>(g_batch.bucketSize[b] * 4));
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(g_batch.bucketSize[b] * 6), GL_UNSIGNED_INT,
+                       g_batch.corners + static_cast<size_t>(g_batch.bucketFirst[b]) * 6);
     }
     glDisableClientState(GL_COLOR_ARRAY);
     RestoreQuadPointers();

@@ -6,12 +6,10 @@
 #include <GL/osmesa.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
-#include <map>
 #include <vector>
 
-#include "artwork.h"
+#include "artwork_payloads.h"
 #include "effects/effects.h"
 #include "host/display_table.h"
 #include "host/frametime.h"
@@ -27,26 +25,6 @@ namespace {
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
-
-// The program's pictures, drawn once and handed out as payloads.
-int32_t ArtworkLoader(aBitmap& bitmap, int id) {
-  static std::map<int, std::vector<uint8_t>> payloads;
-  auto found = payloads.find(id);
-  if (found == payloads.end()) {
-    std::vector<uint8_t> payload;
-    aBitmap picture;
-    if (artgen::BuildArtwork(id, picture)) {
-      payload.assign(kBitmapHeaderSize + static_cast<size_t>(picture.width) * picture.height * 4, 0);
-      std::memcpy(payload.data(), "aBitmap", 8);
-      std::memcpy(payload.data() + 8, &picture.width, 4);
-      std::memcpy(payload.data() + 12, &picture.height, 4);
-      std::memcpy(payload.data() + kBitmapHeaderSize, picture.pixels, payload.size() - kBitmapHeaderSize);
-    }
-    found = payloads.emplace(id, payload).first;
-  }
-  if (found->second.empty()) return kBitmapInvalid;
-  return LoadBitmapMemory(bitmap, found->second.data(), found->second.size());
-}
 
 uint32_t FixedClock() { return 4242; }
 
@@ -116,8 +94,9 @@ class CutQuads : public ::testing::Test {
     settings.textEnabled = 0;
     settings.jumpInStart = 1;  // a full screen of rain from the first frame
     change();
-    // A context of its own, so that texture names start afresh.
-    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+    // A context of its own, so that texture names start afresh; no depth
+    // buffer, as the screensaver asks for none.
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
     EXPECT_TRUE(context && OSMesaMakeCurrent(context, buffer_.data(), GL_UNSIGNED_BYTE, kWidth, kHeight));
     OSMesaPixelStore(OSMESA_Y_UP, 0);
     renderer.directLayers = false;
