@@ -4,22 +4,26 @@
 
 namespace {
 
-inline uint32_t HashSlot(uint32_t texture) { return (texture * 2654435761u) % kLayerBatchHashSize; }
+inline uint32_t HashSlot(uint32_t texture, bool boosted) {
+    return ((texture * 2u + (boosted ? 1u : 0u)) * 2654435761u) % kLayerBatchHashSize;
+}
 
-// The bucket of `texture`, created when new; -1 when no bucket is left.
-int32_t FindOrAddBucket(LayerBatch& batch, uint32_t texture) {
-    uint32_t slot = HashSlot(texture);
+// The bucket of `texture` drawn boosted or not, created when new; -1 when no
+// bucket is left.
+int32_t FindOrAddBucket(LayerBatch& batch, uint32_t texture, bool boosted) {
+    uint32_t slot = HashSlot(texture, boosted);
     for (uint32_t probe = 0; probe < kLayerBatchHashSize; ++probe) {
         const uint16_t entry = batch.hash[slot];
         if (entry == 0) {
             if (batch.bucketCount >= kLayerBatchMaxBuckets) return -1;
             const uint32_t bucket = batch.bucketCount++;
             batch.bucketTexture[bucket] = texture;
+            batch.bucketBoosted[bucket] = boosted;
             batch.bucketSize[bucket] = 0;
             batch.hash[slot] = static_cast<uint16_t>(bucket + 1);
             return static_cast<int32_t>(bucket);
         }
-        if (batch.bucketTexture[entry - 1] == texture) return entry - 1;
+        if (batch.bucketTexture[entry - 1] == texture && batch.bucketBoosted[entry - 1] == boosted) return entry - 1;
         slot = (slot + 1) % kLayerBatchHashSize;
     }
     return -1;
@@ -66,7 +70,7 @@ void FreeLayerBatch(LayerBatch& batch) {
 
 bool AddLayerDraw(LayerBatch& batch, const LayerDraw& draw) {
     if (batch.count >= batch.capacity) return false;
-    const int32_t bucket = FindOrAddBucket(batch, draw.texture);
+    const int32_t bucket = FindOrAddBucket(batch, draw.texture, draw.boosted);
     if (bucket < 0) return false;
     batch.draws[batch.count] = draw;
     batch.bucketOf[batch.count] = static_cast<uint16_t>(bucket);
