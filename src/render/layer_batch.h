@@ -1,9 +1,9 @@
-// Collects the quads of a grid pass and arranges them by texture (and boost), so that a
-// frame costs one draw per texture instead of one per layer. Every layer is
-// added onto the frame (source alpha, one) and saturating sums of non-negative
-// terms do not depend on their order, so the picture is the same as drawing the
-// layers one by one in push order. Portable and GL-free: the renderer submits
-// the arranged arrays.
+// Collects the quads of a grid pass and arranges them by texture (and boost),
+// so that a frame costs one draw per texture instead of one per layer. Every
+// layer is added onto the frame (source alpha, one) and saturating sums of
+// non-negative terms do not depend on their order, so the picture is the same
+// as drawing the layers one by one in push order. Portable and GL-free: the
+// renderer submits the arranged arrays.
 #pragma once
 
 #include <cstdint>

@@ -169,6 +169,9 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
     // 11.-12. Quads, and the arrays a grid pass collects its quads in.
     SetUpQuadArrays();
     if (!renderer.directLayers && !g_batch.capacity) InitLayerBatch(g_batch, kLayerBatchCapacity);
+    // 13. Hooks of the intro and the crash effect.
+    if (settings.consoleStart) PrepareConsoleIntro();
+    PrepareCrashRendering();
     // 14. Combiners: a halo's passes as one quad, remembered frames composed in one.
     const bool combine = HasExtension(renderer.extensions, kExtTextureEnvCombine);
     renderer.oneHaloQuad = combine;
@@ -180,9 +183,6 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
         glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
         renderer.composeUnits = units < kMaxMotionBlurFrames ? units : kMaxMotionBlurFrames;
     }
-    // 13. Hooks of the intro and the crash effect.
-    if (settings.consoleStart) PrepareConsoleIntro();
-    PrepareCrashRendering();
     return 0;
 }
 
@@ -326,7 +326,9 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
         // summed colour adds the same (colours of 1 and more saturate alike).
         const float strength = static_cast<float>(plan.whole) + (plan.partial ? plan.fraction : 0.0f);
         if (Sink::kBoosts && renderer.oneHaloQuad && strength > 1.0f) {
-            sink(i, kHaloQuad, haloTexture, x, y, r * strength, g * strength, b * strength, true);
+            // Each pass's colour is held to 1 as GL holds it.
+            const auto held = [strength](float c) { return (c < 1.0f ? c : 1.0f) * strength; };
+            sink(i, kHaloQuad, haloTexture, x, y, held(r), held(g), held(b), true);
             return;
         }
         for (int32_t k = 0; k < plan.whole; ++k) sink(i, kHaloQuad, haloTexture, x, y, r, g, b);
