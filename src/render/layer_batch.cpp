@@ -4,22 +4,26 @@
 
 namespace {
 
-inline uint32_t HashSlot(uint32_t texture) { return (texture * 2654435761u) % kLayerBatchHashSize; }
+inline uint32_t HashSlot(uint32_t texture, bool boosted) {
+    return ((texture * 2u + (boosted ? 1u : 0u)) * 2654435761u) % kLayerBatchHashSize;
+}
 
-// The bucket of `texture`, created when new; -1 when no bucket is left.
-int32_t FindOrAddBucket(LayerBatch& batch, uint32_t texture) {
-    uint32_t slot = HashSlot(texture);
+// The bucket of `texture` drawn boosted or not, created when new; -1 when no
+// bucket is left.
+int32_t FindOrAddBucket(LayerBatch& batch, uint32_t texture, bool boosted) {
+    uint32_t slot = HashSlot(texture, boosted);
     for (uint32_t probe = 0; probe < kLayerBatchHashSize; ++probe) {
         const uint16_t entry = batch.hash[slot];
         if (entry == 0) {
             if (batch.bucketCount >= kLayerBatchMaxBuckets) return -1;
             const uint32_t bucket = batch.bucketCount++;
             batch.bucketTexture[bucket] = texture;
+            batch.bucketBoosted[bucket] = boosted;
             batch.bucketSize[bucket] = 0;
             batch.hash[slot] = static_cast<uint16_t>(bucket + 1);
             return static_cast<int32_t>(bucket);
         }
-        if (batch.bucketTexture[entry - 1] == texture) return entry - 1;
+        if (batch.bucketTexture[entry - 1] == texture && batch.bucketBoosted[entry - 1] == boosted) return entry - 1;
         slot = (slot + 1) % kLayerBatchHashSize;
     }
     return -1;
@@ -34,10 +38,14 @@ int InitLayerBatch(LayerBatch& batch, uint32_t capacity) {
     batch.positions = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 8, sizeof(float)));
     batch.texCoords = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 8, sizeof(float)));
     batch.colours = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 12, sizeof(float)));
-    if (!batch.draws || !batch.bucketOf || !batch.positions || !batch.texCoords || !batch.colours) {
+    batch.corners = static_cast<uint32_t*>(AllocZeroedArray(static_cast<size_t>(capacity) * 6, sizeof(uint32_t)));
+    if (!batch.draws || !batch.bucketOf || !batch.positions || !batch.texCoords || !batch.colours || !batch.corners) {
         FreeLayerBatch(batch);
         return -9;
     }
+    static const uint32_t kCorner[6] = {0, 1, 2, 0, 2, 3};
+    for (uint32_t q = 0; q < capacity; ++q)
+        for (int k = 0; k < 6; ++k) batch.corners[static_cast<size_t>(q) * 6 + k] = q * 4 + kCorner[k];
     batch.capacity = capacity;
     ResetLayerBatch(batch);
     return 0;
@@ -49,18 +57,20 @@ void FreeLayerBatch(LayerBatch& batch) {
     FreeMemory(batch.positions);
     FreeMemory(batch.texCoords);
     FreeMemory(batch.colours);
+    FreeMemory(batch.corners);
     batch.draws = nullptr;
     batch.bucketOf = nullptr;
     batch.positions = nullptr;
     batch.texCoords = nullptr;
     batch.colours = nullptr;
+    batch.corners = nullptr;
     batch.capacity = 0;
     ResetLayerBatch(batch);
 }
 
 bool AddLayerDraw(LayerBatch& batch, const LayerDraw& draw) {
     if (batch.count >= batch.capacity) return false;
-    const int32_t bucket = FindOrAddBucket(batch, draw.texture);
+    const int32_t bucket = FindOrAddBucket(batch, draw.texture, draw.boosted);
     if (bucket < 0) return false;
     batch.draws[batch.count] = draw;
     batch.bucketOf[batch.count] = static_cast<uint16_t>(bucket);

@@ -1,9 +1,9 @@
-// Collects the quads of a grid pass and arranges them by texture, so that a
-// frame costs one draw per texture instead of one per layer. Every layer is
-// added onto the frame (source alpha, one) and saturating sums of non-negative
-// terms do not depend on their order, so the picture is the same as drawing the
-// layers one by one in push order. Portable and GL-free: the renderer submits
-// the arranged arrays.
+// Collects the quads of a grid pass and arranges them by texture (and boost),
+// so that a frame costs one draw per texture instead of one per layer. Every
+// layer is added onto the frame (source alpha, one) and saturating sums of
+// non-negative terms do not depend on their order, so the picture is the same
+// as drawing the layers one by one in push order. Portable and GL-free: the
+// renderer submits the arranged arrays.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +21,13 @@ struct LayerDraw {
     LayerQuad quad;
     float x, y;
     float red, green, blue;
+    // The colour is a quarter of the layer's: the quad is drawn with its
+    // colour times four (kBoostedColourScale), which may exceed 1.
+    bool boosted = false;
 };
+
+// What a boosted quad's colour is multiplied by when it is drawn.
+constexpr float kBoostedColourScale = 4.0f;
 
 struct LayerBatch {
     uint32_t capacity;
@@ -31,8 +37,13 @@ struct LayerBatch {
     float* positions;    // x, y per vertex, 4 vertices per quad, arranged by bucket
     float* texCoords;    // s, t per vertex
     float* colours;      // r, g, b per vertex
+    // Vertex indices drawing quad q as the triangles (4q, 4q+1, 4q+2) and
+    // (4q, 4q+2, 4q+3): a rasteriser that recognises two triangles sharing a
+    // diagonal as an upright rectangle fills it in one piece (set once).
+    uint32_t* corners;
     uint32_t bucketCount;
     uint32_t bucketTexture[kLayerBatchMaxBuckets];
+    bool bucketBoosted[kLayerBatchMaxBuckets];
     uint32_t bucketSize[kLayerBatchMaxBuckets];   // quads
     uint32_t bucketFirst[kLayerBatchMaxBuckets];  // first quad of the bucket after arranging
     uint16_t hash[kLayerBatchHashSize];           // bucket index + 1, 0 = empty

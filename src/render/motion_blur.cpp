@@ -17,6 +17,85 @@ namespace {
 constexpr int kMotionBlurFailureLine = 246;
 constexpr uint32_t kMotionBlurDescription = 9104;
 
+// Frames k = first..n-1 of the ring composed in one full-window quad: texture
+// unit j mixes its frame into what the units before it made, r = a T + (1 - a) r,
+// where a is the frame's weight over the weights so far. The weights sum to 1,
+// so the last unit holds the weighted sum of the frames, rounded once instead
+// of once per frame. False (nothing drawn) when the units are too few.
+bool ComposeInOneQuad(int32_t first, int32_t n, float wd, float hd, bool radial, float diffuse) {
+    const int32_t frames = n - first;
+    if (frames < 2 || frames > renderer.composeUnits) return false;
+    const auto activeTexture = EntryPointAs<PFNGLACTIVETEXTUREARBPROC>(renderer.extensions, "glActiveTextureARB");
+    const auto multiTexCoord = EntryPointAs<PFNGLMULTITEXCOORD2FARBPROC>(renderer.extensions, "glMultiTexCoord2fARB");
+    float insets[kMaxMotionBlurFrames] = {};
+    float weights = 0.0f;
+    for (int32_t j = 0; j < frames; ++j) {
+        const int32_t k = first + j;
+        const float w = MotionBlurWeight(k, n);
+        weights += w;
+        const float a = weights > 0.0f ? w / weights : 0.0f;
+        const GLfloat mix[4] = {a, a, a, a};
+        insets[j] = radial ? RadialBlurInset(k, n, diffuse) : 0.0f;
+        activeTexture(GL_TEXTURE0_ARB + j);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, j == 0 ? GL_REPLACE : GL_INTERPOLATE_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_TEXTURE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_PREVIOUS_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB_ARB, GL_CONSTANT_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB_ARB, GL_SRC_COLOR);
+        glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, mix);
+        // Alpha 1 (the vertex colour's): the sum is added as it is.
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glLoadIdentity();
+    const float corners[4][4] = {{0.0f, 0.0f, 0.0f, 1.0f}, {wd, 0.0f, 1.0f, 1.0f}, {wd, hd, 1.0f, 0.0f}, {0.0f, hd, 0.0f, 0.0f}};
+    glBegin(GL_TRIANGLE_FAN);
+    for (const auto& c : corners) {
+        for (int32_t j = 0; j < frames; ++j) {
+            const float d = insets[j];
+            multiTexCoord(GL_TEXTURE0_ARB + j, c[2] == 0.0f ? d : 1.0f - d, c[3] == 0.0f ? d : 1.0f - d);
+        }
+        glVertex2f(c[0], c[1]);
+    }
+    glEnd();
+    for (int32_t j = frames - 1; j >= 0; --j) {
+        activeTexture(GL_TEXTURE0_ARB + j);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        if (j > 0) glDisable(GL_TEXTURE_2D);
+    }
+    return true;
+}
+
+// The same frames as ComposeInOneQuad, a full-window quad each.
+void ComposeFrameByFrame(int32_t first, int32_t n, float wd, float hd, bool radial, float diffuse, uint64_t window) {
+    for (int32_t k = first; k < n; ++k) {
+        const float c = MotionBlurWeight(k, n);
+        const float d = radial ? RadialBlurInset(k, n, diffuse) : 0.0f;
+        glColor3f(c, c, c);
+        glLoadIdentity();
+        glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
+        // A fan of four corners: drawn as one rectangle where the rasteriser can.
+        glBegin(GL_TRIANGLE_FAN);
+        glTexCoord2f(d, 1.0f - d);
+        glVertex2f(0.0f, 0.0f);
+        glTexCoord2f(1.0f - d, 1.0f - d);
+        glVertex2f(wd, 0.0f);
+        glTexCoord2f(1.0f - d, d);
+        glVertex2f(wd, hd);
+        glTexCoord2f(d, d);
+        glVertex2f(0.0f, hd);
+        glEnd();
+        if (renderer.measure) renderer.composeFragments += window;
+    }
+}
+
 }  // namespace
 
 void CreateMotionBlurTextures() {
@@ -62,6 +141,14 @@ void ComposeMotionBlur(int32_t n) {
     glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[renderer.motionBlurRing]);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
     glClear(GL_COLOR_BUFFER_BIT);
+    ComposeRememberedFrames(n);
+    renderer.motionBlurRing += 1;
+    if (renderer.motionBlurRing >= n) renderer.motionBlurRing = 0;
+}
+
+void ComposeRememberedFrames(int32_t n) {
+    const int32_t w = renderer.windowWidth;
+    const int32_t h = renderer.windowHeight;
     ApplyOrthoProjection(w, h);
 
     const float wd = static_cast<float>(desktopRect.right - desktopRect.left);
@@ -69,28 +156,14 @@ void ComposeMotionBlur(int32_t n) {
     const bool radial = settings.radialBlur != 0;
     const float diffuse = settings.radialDiffuse;
     // The oldest frame's weight is 0 (for n > 1): its quad would add nothing.
-    for (int32_t k = n > 1 ? 1 : 0; k < n; ++k) {
-        const float c = MotionBlurWeight(k, n);
-        const float d = radial ? RadialBlurInset(k, n, diffuse) : 0.0f;
-        glColor3f(c, c, c);
-        glLoadIdentity();
-        glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
-        glBegin(GL_QUADS);
-        glTexCoord2f(d, 1.0f - d);
-        glVertex2f(0.0f, 0.0f);
-        glTexCoord2f(1.0f - d, 1.0f - d);
-        glVertex2f(wd, 0.0f);
-        glTexCoord2f(1.0f - d, d);
-        glVertex2f(wd, hd);
-        glTexCoord2f(d, d);
-        glVertex2f(0.0f, hd);
-        glEnd();
-        if (renderer.measure) {
-            const float cw = wd < static_cast<float>(w) ? wd : static_cast<float>(w);
-            const float ch = hd < static_cast<float>(h) ? hd : static_cast<float>(h);
-            if (cw > 0.0f && ch > 0.0f) renderer.composeFragments += static_cast<uint64_t>(cw * ch);
-        }
+    const int32_t first = n > 1 ? 1 : 0;
+    const float cw = wd < static_cast<float>(w) ? wd : static_cast<float>(w);
+    const float ch = hd < static_cast<float>(h) ? hd : static_cast<float>(h);
+    const uint64_t window = cw > 0.0f && ch > 0.0f ? static_cast<uint64_t>(cw * ch) : 0;
+    if (ComposeInOneQuad(first, n, wd, hd, radial, diffuse)) {
+        if (renderer.measure) renderer.composeFragments += window;
+    } else {
+        ComposeFrameByFrame(first, n, wd, hd, radial, diffuse, window);
     }
-    renderer.motionBlurRing += 1;
-    if (renderer.motionBlurRing >= n) renderer.motionBlurRing = 0;
 }
+

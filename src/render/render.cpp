@@ -172,6 +172,17 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
     // 13. Hooks of the intro and the crash effect.
     if (settings.consoleStart) PrepareConsoleIntro();
     PrepareCrashRendering();
+    // 14. Combiners: a halo's passes as one quad, remembered frames composed in one.
+    const bool combine = HasExtension(renderer.extensions, kExtTextureEnvCombine);
+    renderer.oneHaloQuad = combine;
+    renderer.composeUnits = 0;
+    if (combine && HasExtension(renderer.extensions, kExtMultitexture) &&
+        GetEntryPoint(renderer.extensions, "glActiveTextureARB") != UnavailableExtensionStub &&
+        GetEntryPoint(renderer.extensions, "glMultiTexCoord2fARB") != UnavailableExtensionStub) {
+        GLint units = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
+        renderer.composeUnits = units < kMaxMotionBlurFrames ? units : kMaxMotionBlurFrames;
+    }
     return 0;
 }
 
@@ -191,7 +202,9 @@ void CountFragments(const LayerQuad& q, float x, float y) {
 // Draws one quad at once, exactly as a layer is specified to be drawn.
 struct DirectSink {
     static constexpr bool kSkipsBlack = false;
-    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
+    static constexpr bool kBoosts = false;
+    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b,
+                    bool /*boosted*/ = false) const {
         glLoadIdentity();
         glTranslatef(x, y, 0.0f);
         glBindTexture(GL_TEXTURE_2D, texture);
@@ -215,6 +228,30 @@ void RestoreQuadPointers() {
     }
 }
 
+// Boosted quads: the fragment's colour is the vertex colour times the texel's
+// alpha times four, clamped to 1, added as it is; its alpha stays the texel's
+// for the alpha test. Added onto the frame that is the colour times four
+// added with the source alpha: the same sum, past 1 where the layer's is.
+void SetBoostedDrawing(bool boosted) {
+    if (boosted) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PRIMARY_COLOR_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_ALPHA);
+        glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, kBoostedColourScale);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_TEXTURE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 1.0f);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    }
+}
+
 // Submits the collected quads, one draw per texture, and empties the batch.
 void FlushBatch() {
     if (g_batch.count == 0) return;
@@ -224,11 +261,14 @@ void FlushBatch() {
     glTexCoordPointer(2, GL_FLOAT, 0, g_batch.texCoords);
     glColorPointer(3, GL_FLOAT, 0, g_batch.colours);
     glEnableClientState(GL_COLOR_ARRAY);
+    bool boosted = false;
     for (uint32_t b = 0; b < buckets; ++b) {
+        if (g_batch.bucketBoosted[b] != boosted) SetBoostedDrawing(boosted = g_batch.bucketBoosted[b]);
         glBindTexture(GL_TEXTURE_2D, g_batch.bucketTexture[b]);
-        glDrawArrays(GL_QUADS, static_cast<GLint>(g_batch.bucketFirst[b] * 4),
-                     static_cast<GLsizei>(g_batch.bucketSize[b] * 4));
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(g_batch.bucketSize[b] * 6), GL_UNSIGNED_INT,
+                       g_batch.corners + static_cast<size_t>(g_batch.bucketFirst[b]) * 6);
     }
+    if (boosted) SetBoostedDrawing(false);
     glDisableClientState(GL_COLOR_ARRAY);
     RestoreQuadPointers();
     ResetLayerBatch(g_batch);
@@ -238,8 +278,11 @@ void FlushBatch() {
 // add nothing, and a quad is cut to the texels of its texture that can show.
 struct BatchSink {
     static constexpr bool kSkipsBlack = true;
-    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b) const {
-        LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r, g, b};
+    static constexpr bool kBoosts = true;
+    void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b,
+                    bool boosted = false) const {
+        const float k = boosted ? 1.0f / kBoostedColourScale : 1.0f;
+        LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r * k, g * k, b * k, boosted};
         if (!renderer.wholeQuads &&
             !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad, &draw.texture))
             return;
@@ -279,6 +322,15 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     if (halo != 0) {
         const uint32_t haloTexture = settings.sharperHalo ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph];
         const HaloPlan plan = PlanHalo(halo);
+        // The passes add the same texture on the same quad: one quad of their
+        // summed colour adds the same (colours of 1 and more saturate alike).
+        const float strength = static_cast<float>(plan.whole) + (plan.partial ? plan.fraction : 0.0f);
+        if (Sink::kBoosts && renderer.oneHaloQuad && strength > 1.0f) {
+            // Each pass's colour is held to 1 as GL holds it.
+            const auto held = [strength](float c) { return (c < 1.0f ? c : 1.0f) * strength; };
+            sink(i, kHaloQuad, haloTexture, x, y, held(r), held(g), held(b), true);
+            return;
+        }
         for (int32_t k = 0; k < plan.whole; ++k) sink(i, kHaloQuad, haloTexture, x, y, r, g, b);
         if (plan.partial)
             sink(i, kHaloQuad, haloTexture, x, y, r * plan.fraction, g * plan.fraction, b * plan.fraction);

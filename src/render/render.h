@@ -41,6 +41,12 @@ struct RendererState {
     // The grid passes cut every quad down to the part of its texture that can
     // show. Set to draw them whole (comparisons and measurements).
     bool wholeQuads;
+    // A halo of more than one full pass is drawn as one quad of the summed
+    // colour through the texture combiners (when the driver has them).
+    bool oneHaloQuad;
+    // Remembered frames one full-window quad can compose: the texture units
+    // that can mix them (0 without multitexturing and the combiners).
+    int32_t composeUnits;
     // Time measurement of the last RenderFrame (when `measure` is set): the
     // grid walk that collects the quads, and the GL calls that submit them.
     bool measure;

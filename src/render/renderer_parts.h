@@ -39,6 +39,9 @@ void CreateMotionBlurTextures();
 // The small render of the grids, its capture into the ring, and the weighted
 // composition of the ring over the cleared window.
 void ComposeMotionBlur(int32_t n);
+// Its composition: the n remembered frames (the newest in slot
+// motionBlurRing) over the window with their weights.
+void ComposeRememberedFrames(int32_t n);
 
 // The camera zoom's projection over a w x h window while the incoming text
 // sets one (the zoom is clamped to 1 and stored back). Returns the part of the

@@ -27,6 +27,16 @@ for dll in kernel32.dll user32.dll opengl32.dll; do
   grep -qx "$dll" <<<"$imports" || fail "does not import $dll"
 done
 
+# DLLs loaded at their first call are found by name: each is named, and no
+# name in the image carries a stdcall argument size (Name@8), which no
+# system DLL exports.
+strings_found=$(strings -a "$scr")
+for dll in comctl32.dll comdlg32.dll glu32.dll shell32.dll wininet.dll winmm.dll; do
+  grep -qix "$dll" <<<"$strings_found" || grep -qix "$dll" <<<"$imports" || fail "$dll is named nowhere"
+done
+decorated=$(grep -E '^[A-Za-z][A-Za-z0-9_]{2,}@[0-9]{1,3}$' <<<"$strings_found")
+[ -z "$decorated" ] || fail "decorated names to load at the first call: $(echo $decorated)"
+
 # Resource types at the top of the resource directory (three spaces deep).
 types=$(grep -E "^[0-9a-f]+   Entry: " <<<"$headers")
 for type in "ABITMAP," "OGG," "ID: 0x000005," "ID: 0x000006," "ID: 0x00000e,"; do

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <vector>
 
-#include "artwork.h"
+#include "artwork_payloads.h"
 #include "effects/effects.h"
 #include "host/display_table.h"
 #include "host/frametime.h"
@@ -29,26 +29,6 @@ namespace {
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
-
-// The program's pictures, drawn once and handed out as payloads.
-int32_t ArtworkLoader(aBitmap& bitmap, int id) {
-  static std::map<int, std::vector<uint8_t>> payloads;
-  auto found = payloads.find(id);
-  if (found == payloads.end()) {
-    std::vector<uint8_t> payload;
-    aBitmap picture;
-    if (artgen::BuildArtwork(id, picture)) {
-      payload.assign(kBitmapHeaderSize + static_cast<size_t>(picture.width) * picture.height * 4, 0);
-      std::memcpy(payload.data(), "aBitmap", 8);
-      std::memcpy(payload.data() + 8, &picture.width, 4);
-      std::memcpy(payload.data() + 12, &picture.height, 4);
-      std::memcpy(payload.data() + kBitmapHeaderSize, picture.pixels, payload.size() - kBitmapHeaderSize);
-    }
-    found = payloads.emplace(id, payload).first;
-  }
-  if (found->second.empty()) return kBitmapInvalid;
-  return LoadBitmapMemory(bitmap, found->second.data(), found->second.size());
-}
 
 uint32_t FixedClock() { return 4242; }
 
@@ -108,18 +88,16 @@ class CutQuads : public ::testing::Test {
     return buffer_;
   }
 
-  // A screenful of rain under the options `change` sets, plus `extra` layers,
-  // drawn both ways (with motion blur, its small pass); the whole way layer by
-  // layer as specified when `literal` is set.
-  Comparison Compare(const std::function<void()>& change, const std::function<void()>& extra = nullptr,
-                     bool literal = false) {
+  // A screenful of rain under the options `change` sets, on a context of its
+  // own (texture names start afresh) without a depth buffer, as the
+  // screensaver asks for none.
+  OSMesaContext Begin(const std::function<void()>& change) {
     SetDefaultSettings();
     FillDefaultLocalOptions(localOptions);
     settings.textEnabled = 0;
     settings.jumpInStart = 1;  // a full screen of rain from the first frame
     change();
-    // A context of its own, so that texture names start afresh.
-    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
     EXPECT_TRUE(context && OSMesaMakeCurrent(context, buffer_.data(), GL_UNSIGNED_BYTE, kWidth, kHeight));
     OSMesaPixelStore(OSMESA_Y_UP, 0);
     renderer.directLayers = false;
@@ -131,6 +109,21 @@ class CutQuads : public ::testing::Test {
       ClearCodeGrids(displayCount);
       AdvanceFrameTime(frame == 0, 16);
     }
+    return context;
+  }
+  void End(OSMesaContext context) {
+    EXPECT_EQ(TakeGLError(), 0u);
+    FreeCodeGrids();
+    ShutdownEvaluator();
+    ReleaseExtensionRegistry(renderer.extensions);
+    OSMesaDestroyContext(context);
+  }
+
+  // The grids drawn both ways, plus `extra` layers (with motion blur, its
+  // small pass); the whole way layer by layer as specified when `literal` is set.
+  Comparison Compare(const std::function<void()>& change, const std::function<void()>& extra = nullptr,
+                     bool literal = false) {
+    OSMesaContext context = Begin(change);
     if (extra) extra();
     const float zoom = incomingText.cameraZoom;
     Comparison result;
@@ -146,7 +139,6 @@ class CutQuads : public ::testing::Test {
       }
       (pass == 0 ? result.cutFragments : result.wholeFragments) = renderer.gridFragments + renderer.smallFragments;
     }
-    EXPECT_EQ(TakeGLError(), 0u);
     for (size_t i = 0; i < cut.size(); i += 4) {
       int pixel = 0;
       for (int c = 0; c < 3; ++c) pixel = std::max(pixel, std::abs(cut[i + c] - whole[i + c]));
@@ -154,10 +146,38 @@ class CutQuads : public ::testing::Test {
       if (pixel > 1) ++result.overOne;
       result.worst = std::max(result.worst, pixel);
     }
-    FreeCodeGrids();
-    ShutdownEvaluator();
-    ReleaseExtensionRegistry(renderer.extensions);
-    OSMesaDestroyContext(context);
+    End(context);
+    return result;
+  }
+
+  // Distance of 8-bit pictures from the exact one: `draw` once more into a
+  // float framebuffer, where no pass rounds, clamped to 0..1 at the end (the
+  // sums of non-negative terms saturate the same).
+  struct Exactness {
+    double mean;  // levels per channel
+    long off;     // channels more than 1.5 levels off
+    int worst;
+  };
+  std::vector<Exactness> AgainstExact(OSMesaContext context, const std::function<void()>& draw,
+                                      const std::vector<std::vector<uint8_t>>& pictures) {
+    std::vector<float> exact(static_cast<size_t>(kWidth) * kHeight * 4);
+    EXPECT_TRUE(OSMesaMakeCurrent(context, exact.data(), GL_FLOAT, kWidth, kHeight));
+    draw();
+    glFinish();
+    EXPECT_TRUE(OSMesaMakeCurrent(context, buffer_.data(), GL_UNSIGNED_BYTE, kWidth, kHeight));
+    std::vector<Exactness> result;
+    for (const auto& picture : pictures) {
+      Exactness e{0.0, 0, 0};
+      for (size_t i = 0; i < picture.size(); i += 4)
+        for (int c = 0; c < 3; ++c) {
+          const double d = std::fabs(picture[i + c] - std::min(1.0f, std::max(0.0f, exact[i + c])) * 255.0);
+          e.mean += d;
+          if (d > 1.5) ++e.off;
+          e.worst = std::max(e.worst, static_cast<int>(d + 0.5));
+        }
+      e.mean /= picture.size() / 4 * 3;
+      result.push_back(e);
+    }
     return result;
   }
 
@@ -232,6 +252,70 @@ TEST_F(CutQuads, EveryPostEffectKeepsItsPicture) {
   SCOPED_TRACE("camera zoom");
   const Comparison zoomed = Compare([] {}, [] { incomingText.cameraZoom = 0.4f; });
   EXPECT_SAME_PICTURE(zoomed);
+}
+
+// Drawn once instead of pass by pass, a sum rounds once: the picture is
+// nearer the exact sum than the passes' (which are themselves up to tens of
+// levels off where many overlap), in the mean, in how many channels are off,
+// and at the worst.
+#define EXPECT_NEARER_THE_EXACT_SUM(once, passes)   \
+  do {                                               \
+    EXPECT_LE((once).mean, (passes).mean);           \
+    EXPECT_LE((once).off, (passes).off);             \
+    EXPECT_LE((once).worst, (passes).worst + 1);     \
+  } while (0)
+
+TEST_F(CutQuads, AHaloOfSeveralPassesIsOneQuadOfTheirSum) {
+  for (int halo : {144, 255}) {
+    SCOPED_TRACE(halo);
+    OSMesaContext context = Begin([halo] { settings.halo = halo; });
+    EXPECT_TRUE(renderer.oneHaloQuad);
+    const std::vector<uint8_t> once = Frame();
+    renderer.directLayers = true;  // layer by layer, pass by pass
+    renderer.wholeQuads = true;
+    const std::vector<uint8_t> passes = Frame();
+    const auto e = AgainstExact(context, [this] { Frame(); }, {once, passes});
+    EXPECT_NEARER_THE_EXACT_SUM(e[0], e[1]);
+    renderer.directLayers = renderer.wholeQuads = false;
+    End(context);
+  }
+}
+
+TEST_F(CutQuads, RememberedFramesAreComposedInOneQuad) {
+  OSMesaContext context = Begin([] {
+    settings.motionBlurDepth = 8;
+    settings.radialBlur = 1;  // every frame with its own texture coordinates
+    settings.radialDiffuse = 0.6f;
+  });
+  ASSERT_GE(renderer.composeUnits, 7);
+  // A different picture in every slot: stripes, rings and a gradient.
+  const int side = renderer.motionBlurSize;
+  std::vector<uint8_t> rgb(static_cast<size_t>(side) * side * 3);
+  for (int k = 0; k < 8; ++k) {
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        uint8_t* p = &rgb[(static_cast<size_t>(y) * side + x) * 3];
+        p[0] = static_cast<uint8_t>((x / (k + 2)) % 2 ? 255 : 30 * k);
+        p[1] = static_cast<uint8_t>(((x - 128) * (x - 128) + (y - 128) * (y - 128)) / (40 + 9 * k) % 256);
+        p[2] = static_cast<uint8_t>(y + 20 * k);
+      }
+    glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[k]);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  }
+  renderer.motionBlurRing = 3;
+  const auto compose = [this] {
+    glClearColor(0, 0, 0, 1);
+    ClearColorBuffer();
+    ComposeRememberedFrames(8);
+    glFinish();
+    return buffer_;
+  };
+  const std::vector<uint8_t> once = compose();
+  renderer.composeUnits = 0;  // a quad per frame
+  const std::vector<uint8_t> frames = compose();
+  const auto e = AgainstExact(context, compose, {once, frames});
+  EXPECT_NEARER_THE_EXACT_SUM(e[0], e[1]);
+  End(context);
 }
 
 // Textures kept for the atlas, and the pages drawn from, hold at every level

@@ -16,6 +16,8 @@
 //     textures=1         textures drawn in turn, one draw each
 //     draws=0            draws per frame when more than the textures (they take turns)
 //     seconds=5          measured time (after one second of warm-up)
+//     depth=24           depth buffer bits of the pixel format (0: none)
+//     primitive=quads    quads (GL_QUADS) or triangles (two GL_TRIANGLES a quad)
 // Prints one line: the options, quads, fragments, frames per second, ms and CPU
 // ms (all threads) per frame, and the ms from process start to the first frame.
 #include <windows.h>
@@ -50,6 +52,8 @@ struct Options {
     int textures = 1;
     int draws = 0;
     double seconds = 5.0;
+    int depth = 24;
+    char primitive[16] = "quads";
 };
 
 void ParseOption(Options& o, const char* arg) {
@@ -70,6 +74,8 @@ void ParseOption(Options& o, const char* arg) {
     else if (!std::strcmp(name, "textures")) o.textures = std::atoi(v);
     else if (!std::strcmp(name, "draws")) o.draws = std::atoi(v);
     else if (!std::strcmp(name, "seconds")) o.seconds = std::atof(v);
+    else if (!std::strcmp(name, "depth")) o.depth = std::atoi(v);
+    else if (!std::strcmp(name, "primitive")) std::snprintf(o.primitive, sizeof o.primitive, "%s", v);
     else std::fprintf(stderr, "unknown option %s\n", name);
 }
 
@@ -140,7 +146,7 @@ int main(int argc, char** argv) {
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     pfd.iPixelType = PFD_TYPE_RGBA;
     pfd.cColorBits = 32;
-    pfd.cDepthBits = 24;
+    pfd.cDepthBits = static_cast<BYTE>(o.depth);
     SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
     HGLRC context = wglCreateContext(dc);
     wglMakeCurrent(dc, context);
@@ -184,6 +190,23 @@ int main(int argc, char** argv) {
             colours.push_back(shade);
             colours.push_back(0.3f * shade);
         }
+    }
+    // Two triangles a quad, corners 0 1 2 and 0 2 3.
+    const bool triangles = !std::strcmp(o.primitive, "triangles");
+    const int perQuad = triangles ? 6 : 4;
+    if (triangles) {
+        static const int kCorner[6] = {0, 1, 2, 0, 2, 3};
+        std::vector<float> p2, t2, c2;
+        for (long q = 0; q < quads; ++q)
+            for (int k : kCorner) {
+                const size_t v = static_cast<size_t>(q) * 4 + k;
+                p2.insert(p2.end(), {positions[v * 2], positions[v * 2 + 1]});
+                t2.insert(t2.end(), {texCoords[v * 2], texCoords[v * 2 + 1]});
+                c2.insert(c2.end(), {colours[v * 3], colours[v * 3 + 1], colours[v * 3 + 2]});
+            }
+        positions.swap(p2);
+        texCoords.swap(t2);
+        colours.swap(c2);
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -241,7 +264,8 @@ int main(int argc, char** argv) {
             const long count = first + share <= quads ? share : quads - first;
             if (count <= 0) break;
             glBindTexture(GL_TEXTURE_2D, textures[d % o.textures]);
-            glDrawArrays(GL_QUADS, static_cast<GLint>(first * 4), static_cast<GLsizei>(count * 4));
+            glDrawArrays(triangles ? GL_TRIANGLES : GL_QUADS, static_cast<GLint>(first * perQuad),
+                         static_cast<GLsizei>(count * perQuad));
         }
         SwapBuffers(dc);
         if (firstFrameMs < 0.0) {
@@ -264,9 +288,9 @@ int main(int argc, char** argv) {
     const double cpu = cpuSeconds() - cpuFrom;
     const double fps = seconds > 0.0 ? frames / seconds : 0.0;
     std::printf("ceiling size=%dx%d quad=%dx%d texture=%d format=%s filter=%s wrap=%s alphatest=%d colours=%s "
-                "textures=%d draws=%d quads=%ld fragments=%ld fps=%.1f ms=%.2f cpu_ms=%.2f first_frame_ms=%.1f first_frame_cpu_ms=%.1f\n",
+                "textures=%d draws=%d depth=%d primitive=%s quads=%ld fragments=%ld fps=%.1f ms=%.2f cpu_ms=%.2f first_frame_ms=%.1f first_frame_cpu_ms=%.1f\n",
                 width, height, o.quadW, o.quadH, o.texture, o.format, o.filter, o.wrap, o.alphaTest, o.colours,
-                o.textures, o.draws, quads, quads * area, fps, fps > 0.0 ? 1000.0 / fps : 0.0,
+                o.textures, o.draws, o.depth, o.primitive, quads, quads * area, fps, fps > 0.0 ? 1000.0 / fps : 0.0,
                 frames > 0 ? cpu * 1000.0 / frames : 0.0, firstFrameMs, firstFrameCpuMs);
     std::fflush(stdout);
     wglMakeCurrent(nullptr, nullptr);
