@@ -38,14 +38,10 @@ int InitLayerBatch(LayerBatch& batch, uint32_t capacity) {
     batch.positions = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 8, sizeof(float)));
     batch.texCoords = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 8, sizeof(float)));
     batch.colours = static_cast<float*>(AllocZeroedArray(static_cast<size_t>(capacity) * 12, sizeof(float)));
-    batch.corners = static_cast<uint32_t*>(AllocZeroedArray(static_cast<size_t>(capacity) * 6, sizeof(uint32_t)));
-    if (!batch.draws || !batch.bucketOf || !batch.positions || !batch.texCoords || !batch.colours || !batch.corners) {
+    if (!batch.draws || !batch.bucketOf || !batch.positions || !batch.texCoords || !batch.colours) {
         FreeLayerBatch(batch);
         return -9;
     }
-    static const uint32_t kCorner[6] = {0, 1, 2, 0, 2, 3};
-    for (uint32_t q = 0; q < capacity; ++q)
-        for (int k = 0; k < 6; ++k) batch.corners[static_cast<size_t>(q) * 6 + k] = q * 4 + kCorner[k];
     batch.capacity = capacity;
     ResetLayerBatch(batch);
     return 0;
@@ -57,13 +53,11 @@ void FreeLayerBatch(LayerBatch& batch) {
     FreeMemory(batch.positions);
     FreeMemory(batch.texCoords);
     FreeMemory(batch.colours);
-    FreeMemory(batch.corners);
     batch.draws = nullptr;
     batch.bucketOf = nullptr;
     batch.positions = nullptr;
     batch.texCoords = nullptr;
     batch.colours = nullptr;
-    batch.corners = nullptr;
     batch.capacity = 0;
     ResetLayerBatch(batch);
 }

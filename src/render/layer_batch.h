@@ -37,10 +37,6 @@ struct LayerBatch {
     float* positions;    // x, y per vertex, 4 vertices per quad, arranged by bucket
     float* texCoords;    // s, t per vertex
     float* colours;      // r, g, b per vertex
-    // Vertex indices drawing quad q as the triangles (4q, 4q+1, 4q+2) and
-    // (4q, 4q+2, 4q+3): a rasteriser that recognises two triangles sharing a
-    // diagonal as an upright rectangle fills it in one piece (set once).
-    uint32_t* corners;
     uint32_t bucketCount;
     uint32_t bucketTexture[kLayerBatchMaxBuckets];
     bool bucketBoosted[kLayerBatchMaxBuckets];

@@ -56,7 +56,7 @@ bool ComposeInOneQuad(int32_t first, int32_t n, float wd, float hd, bool radial,
     glColor3f(1.0f, 1.0f, 1.0f);
     glLoadIdentity();
     const float corners[4][4] = {{0.0f, 0.0f, 0.0f, 1.0f}, {wd, 0.0f, 1.0f, 1.0f}, {wd, hd, 1.0f, 0.0f}, {0.0f, hd, 0.0f, 0.0f}};
-    glBegin(GL_TRIANGLE_FAN);
+    glBegin(GL_QUADS);
     for (const auto& c : corners) {
         for (int32_t j = 0; j < frames; ++j) {
             const float d = insets[j];
@@ -81,8 +81,7 @@ void ComposeFrameByFrame(int32_t first, int32_t n, float wd, float hd, bool radi
         glColor3f(c, c, c);
         glLoadIdentity();
         glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
-        // A fan of four corners: drawn as one rectangle where the rasteriser can.
-        glBegin(GL_TRIANGLE_FAN);
+        glBegin(GL_QUADS);
         glTexCoord2f(d, 1.0f - d);
         glVertex2f(0.0f, 0.0f);
         glTexCoord2f(1.0f - d, 1.0f - d);

@@ -265,8 +265,8 @@ void FlushBatch() {
     for (uint32_t b = 0; b < buckets; ++b) {
         if (g_batch.bucketBoosted[b] != boosted) SetBoostedDrawing(boosted = g_batch.bucketBoosted[b]);
         glBindTexture(GL_TEXTURE_2D, g_batch.bucketTexture[b]);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(g_batch.bucketSize[b] * 6), GL_UNSIGNED_INT,
-                       g_batch.corners + static_cast<size_t>(g_batch.bucketFirst[b]) * 6);
+        glDrawArrays(GL_QUADS, static_cast<GLint>(g_batch.bucketFirst[b] * 4),
+                     static_cast<GLsizei>(g_batch.bucketSize[b] * 4));
     }
     if (boosted) SetBoostedDrawing(false);
     glDisableClientState(GL_COLOR_ARRAY);

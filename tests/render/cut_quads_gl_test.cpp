@@ -89,15 +89,14 @@ class CutQuads : public ::testing::Test {
   }
 
   // A screenful of rain under the options `change` sets, on a context of its
-  // own (texture names start afresh) without a depth buffer, as the
-  // screensaver asks for none.
+  // own (texture names start afresh).
   OSMesaContext Begin(const std::function<void()>& change) {
     SetDefaultSettings();
     FillDefaultLocalOptions(localOptions);
     settings.textEnabled = 0;
     settings.jumpInStart = 1;  // a full screen of rain from the first frame
     change();
-    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
     EXPECT_TRUE(context && OSMesaMakeCurrent(context, buffer_.data(), GL_UNSIGNED_BYTE, kWidth, kHeight));
     OSMesaPixelStore(OSMESA_Y_UP, 0);
     renderer.directLayers = false;

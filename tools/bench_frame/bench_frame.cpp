@@ -50,8 +50,7 @@ void BM_HeldFrame(benchmark::State& state) {
     settings.halo = 255;
   }
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-  // No depth buffer, as the screensaver asks for none.
-  OSMesaContext context = OSMesaCreateContextExt(OSMESA_BGRA, getenv("KVS_DEPTH") ? 24 : 0, 0, 0, nullptr);
+  OSMesaContext context = OSMesaCreateContextExt(OSMESA_BGRA, 24, 0, 0, nullptr);
   if (!context || !OSMesaMakeCurrent(context, pixels.data(), GL_UNSIGNED_BYTE, width, height)) {
     state.SkipWithError("no OSMesa context");
     return;

@@ -78,9 +78,7 @@ GLContext* CreateGLContext(HWND window, bool depthStencil, bool accumulation) {
         pfd.cAccumBlueBits = 8;
         pfd.cAccumAlphaBits = 8;
     }
-    // Nothing is depth-tested: without a depth buffer a software rasteriser
-    // may fill upright rectangles in one piece instead of as two triangles.
-    pfd.cDepthBits = depthStencil ? 32 : 0;
+    pfd.cDepthBits = depthStencil ? 32 : 24;
     pfd.cStencilBits = depthStencil ? 8 : 0;
 
     const int format = ChoosePixelFormat(context->deviceContext, &pfd);
