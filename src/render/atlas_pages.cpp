@@ -78,8 +78,8 @@ void OpenAtlas() {
 
 void DrawFromAtlas(bool drawn) { g_drawn = drawn; }
 
-bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height, bool drawable) {
-    return g_open && AddAtlasPicture(g_atlas, name, rgba, width, height, g_drawn && drawable);
+bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height) {
+    return g_open && AddAtlasPicture(g_atlas, name, rgba, width, height, g_drawn);
 }
 
 void BuildAtlasPages() {

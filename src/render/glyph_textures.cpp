@@ -130,12 +130,12 @@ uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     const uint8_t* pixels = empty ? kTransparent : bitmap.pixels;
     const uint32_t name = NewGlyphTextureName();
     // Anisotropic filtering reaches along the quad: its quads stay whole, and
-    // out of the pages (the atlas only makes their levels).
+    // out of the atlas.
     const bool cut = !Anisotropic();
     if (cut)
         RecordTextureExtent(name, pixels, w, h, static_cast<TextureFilterKind>(TextureFilterKindOf(localOptions.textureFilter)),
                             false);
-    if (!KeepForAtlas(name, pixels, w, h, cut)) FillTextureLevels(w, h, GL_RGBA, pixels);
+    if (!(cut && KeepForAtlas(name, pixels, w, h))) FillTextureLevels(w, h, GL_RGBA, pixels);
     return name;
 }
 

@@ -29,8 +29,7 @@ void OpenAtlas();
 // (else they only get their levels made with the others', and no page is
 // built for them).
 void DrawFromAtlas(bool drawn);
-// `drawable` false keeps a picture for its levels only, whatever DrawFromAtlas says.
-bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height, bool drawable);
+bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height);
 void BuildAtlasPages();
 
 // The ring of remembered frames for the clamped motion blur depth (none for
