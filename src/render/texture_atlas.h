@@ -67,8 +67,7 @@ void FreeAtlas(AtlasBuilder& atlas);
 size_t AlphaLevelOffset(int32_t side, int32_t level);
 // Makes levels 1 and on from level 0 and returns the number of levels. Each
 // texel is the 2 x 2 under it averaged in two steps, along the rows and then
-// between them, each rounding halves up: byte for byte the levels Mesa's
-// software rasteriser makes for GL_GENERATE_MIPMAP (other drivers round in
-// their own ways, by at most 1 level). A page and its textures hold the same
-// texels at every level on every driver.
+// between them, each rounding halves up: the levels Mesa's rasterisers make
+// for GL_GENERATE_MIPMAP, so that a page and its textures hold the levels
+// the driver's own would.
 int32_t MakeAlphaLevels(uint8_t* levels, int32_t side);
