@@ -121,6 +121,12 @@ void FillTextureLevels(int32_t width, int32_t height, uint32_t format, const voi
     }
 }
 
+uint32_t UploadAlphaTexture(int32_t width, int32_t height, uint32_t format, const void* pixels) {
+    const uint32_t name = NewGlyphTextureName();
+    FillTextureLevels(width, height, format, pixels);
+    return name;
+}
+
 uint32_t CreateGlyphTexture(const aBitmap& bitmap) {
     // An empty picture (a load that failed before allocating) gives an empty level.
     static const uint8_t kTransparent[4] = {0, 0, 0, 0};
@@ -186,7 +192,7 @@ void BuildTextureTables(bool lowTextures) {
     t.squareSpot = CreateGlyphTexture(work);
     // Letters show only now and then (the incoming text, effects): they are
     // drawn from their own textures, so that the pages stay small, and only
-    // get their levels made with the others'.
+    // take their levels from pages.
     DrawFromAtlas(false);
     aBitmap blank(16, 16);
     t.blank = CreatePaddedTexture(blank, 0);

@@ -13,21 +13,22 @@ void BuildTextureTables(bool lowTextures);
 
 // A new texture, bound, clamped, with the user's filter; and the levels of the
 // bound texture from a picture of `format` (GL_ALPHA8 with its mipmaps, made by
-// GL as the user's driver makes them), for pictures the atlas does not keep.
+// GL as the user's driver makes them). Glyph textures and atlas pages are made
+// alike, so that a page's levels hold the same texels as its textures' own.
 uint32_t NewGlyphTextureName();
 void FillTextureLevels(int32_t width, int32_t height, uint32_t format, const void* pixels);
+uint32_t UploadAlphaTexture(int32_t width, int32_t height, uint32_t format, const void* pixels);
 // How the user's filter samples: the TextureFilterKind of its minification,
 // and its magnification filter.
 uint8_t TextureFilterKindOf(int32_t filter);
 int32_t TextureMagnificationOf(int32_t filter);
 
 // The atlas pages (atlas_pages.cpp). While the tables are built, pictures kept
-// for the atlas get their levels later (KeepForAtlas true: the caller uploads
-// nothing); BuildAtlasPages makes the pages and every level.
+// for the atlas get their texture's levels from their page (KeepForAtlas true:
+// the caller uploads nothing); BuildAtlasPages makes the pages and every level.
 void OpenAtlas();
 // Whether quads may be drawn from the pages of the pictures kept from now on
-// (else they only get their levels made with the others', and no page is
-// built for them).
+// (else their pages only make their levels and are deleted).
 void DrawFromAtlas(bool drawn);
 bool KeepForAtlas(uint32_t name, const uint8_t* rgba, int32_t width, int32_t height);
 void BuildAtlasPages();

@@ -108,30 +108,3 @@ void FreeAtlas(AtlasBuilder& atlas) {
     atlas.count = 0;
     atlas.pages = 0;
 }
-
-size_t AlphaLevelOffset(int32_t side, int32_t level) {
-    size_t offset = 0;
-    for (int32_t l = 0; l < level && (side >> l) > 0; ++l) offset += static_cast<size_t>(side >> l) * (side >> l);
-    return offset;
-}
-
-int32_t MakeAlphaLevels(uint8_t* levels, int32_t side) {
-    int32_t count = 1;
-    uint8_t* from = levels;
-    for (int32_t s = side; s > 1; s /= 2, ++count) {
-        const int32_t n = s / 2;
-        uint8_t* to = from + static_cast<size_t>(s) * s;
-        for (int32_t y = 0; y < n; ++y) {
-            const uint8_t* top = from + static_cast<size_t>(2 * y) * s;
-            const uint8_t* bottom = top + s;
-            uint8_t* out = to + static_cast<size_t>(y) * n;
-            for (int32_t x = 0; x < n; ++x) {
-                const uint32_t upper = (top[2 * x] + top[2 * x + 1] + 1u) >> 1;
-                const uint32_t lower = (bottom[2 * x] + bottom[2 * x + 1] + 1u) >> 1;
-                out[x] = static_cast<uint8_t>((upper + lower + 1u) >> 1);
-            }
-        }
-        from = to;
-    }
-    return count;
-}

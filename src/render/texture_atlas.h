@@ -14,7 +14,6 @@
 // uploads the pages.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 constexpr int32_t kAtlasCapacity = 1024;  // pictures kept for packing
@@ -28,7 +27,7 @@ struct AtlasEntry {
     uint8_t* alpha;  // side x side, kept until the pages are filled
     int32_t page;    // -1 until placed (or when no page had room)
     int32_t x, y;    // the picture's first texel in its page
-    bool drawn;      // quads may be drawn from the page (else the page is not built)
+    bool drawn;      // quads may be drawn from the page (else it only makes levels)
 };
 
 struct AtlasBuilder {
@@ -45,7 +44,7 @@ struct AtlasBuilder {
 void ResetAtlas(AtlasBuilder& atlas, int32_t pageSide);
 // Keeps a copy of the alpha of a square picture with a power-of-two side up to
 // kAtlasLargestPicture (every 4th byte of `rgba`); `drawn` tells whether quads
-// may be drawn from its page (else its page is never built). False when the
+// may be drawn from its page or the page only makes its levels. False when the
 // picture is not kept.
 bool AddAtlasPicture(AtlasBuilder& atlas, uint32_t name, const uint8_t* rgba, int32_t width, int32_t height,
                      bool drawn);
@@ -59,15 +58,3 @@ int32_t PlaceAtlasPictures(AtlasBuilder& atlas);
 void FillAtlasPage(const AtlasBuilder& atlas, int32_t page, uint8_t* alpha);
 // Releases the kept pictures.
 void FreeAtlas(AtlasBuilder& atlas);
-
-// Mipmap levels of a square alpha plane with a power-of-two side, one after
-// the other in one buffer of AlphaLevelOffset(side, 1 + log2 side) bytes;
-// level l (side >> l texels a row) starts at AlphaLevelOffset(side, l), level
-// 0 being the plane itself.
-size_t AlphaLevelOffset(int32_t side, int32_t level);
-// Makes levels 1 and on from level 0 and returns the number of levels. Each
-// texel is the 2 x 2 under it averaged in two steps, along the rows and then
-// between them, each rounding halves up: the levels Mesa's rasterisers make
-// for GL_GENERATE_MIPMAP, so that a page and its textures hold the levels
-// the driver's own would.
-int32_t MakeAlphaLevels(uint8_t* levels, int32_t side);
