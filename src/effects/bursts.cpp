@@ -70,7 +70,7 @@ int StartBurst(int) {
     g.speed = BoundSetting(settings.burstSpeed, 1, kMaxSpeed);
     g.border = BoundSetting(settings.burstBorder, 0, kMaxBorder);
     g.glowIntensity = BoundSetting(settings.glowIntensity, 0.0f, 1.0f, 0.0f);
-    g.glyphQuad = settings.charBlurLevel != 0 ? 1 : 0;
+    g.glyphQuad = EffectGlyphQuad();
     g.life = g.border * g.speed / 32000.0;  // 3.125e-5 x border x speed
     g.colours = MakeRingColours(g.rise, g.fade, g.life);
     return 0;

@@ -52,7 +52,7 @@ int StartDrops(int) {
     const int32_t number = BoundSetting(settings.dropsNumber, 0, kMaxNumber);
     const int32_t n = number / 2 + Random(number);
     const int displays = EffectDisplays();
-    g.glyphQuad = settings.charBlurLevel != 0 ? 1 : 0;
+    g.glyphQuad = EffectGlyphQuad();
     bool dense = true;
     int32_t made = 0;
     g.total = kRecords;

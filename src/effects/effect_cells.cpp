@@ -65,6 +65,8 @@ float BoundSetting(float value, float low, float high, float fallback) {
     return value < low ? low : (value > high ? high : value);
 }
 
+uint32_t EffectGlyphQuad() { return settings.charBlurLevel != 0 ? 1 : 0; }
+
 int EffectDisplays() { return displayCount < 1 ? 1 : (displayCount > kMaxDisplays ? kMaxDisplays : displayCount); }
 
 GridSize EffectGridSize() {

@@ -36,6 +36,10 @@ float BoundSetting(float value, float low, float high, float fallback);
 // The displays the effects draw on: the display table's count within 1..16.
 int EffectDisplays();
 
+// The quad set of the glyph layers an effect pushes: the large glyph quad
+// when characters are blurred (their textures carry the blur's margin).
+uint32_t EffectGlyphQuad();
+
 // The grid size the modules allocate their buffers for: the columns and rows
 // settings (negative ones as 0) as they are at start-up.
 struct GridSize {

@@ -102,7 +102,7 @@ int StartLightnings(int) {
     g.frameCount = 0;
     if (g.columns <= 0 || g.rows <= 0 || !g.pointBlock) return 1;
     g.speed = BoundSetting(settings.lightningsSpeed, 1, kMaxSpeed);
-    g.glyphQuad = settings.charBlurLevel != 0 ? 1 : 0;
+    g.glyphQuad = EffectGlyphQuad();
     g.display = Random(EffectDisplays());
     const int32_t n = Random(32) + 16;
     const bool fromRight = Random(20) > 9;

@@ -70,7 +70,7 @@ int StartSuperman(int) {
     g.frameCount = 0;
     if (g.columns <= 0 || g.rows <= 0 || !g.spanBlock) return 1;
     g.speed = BoundSetting(settings.supermanSpeed, 1, kMaxSpeed);
-    g.glyphQuad = settings.charBlurLevel != 0 ? 1 : 0;
+    g.glyphQuad = EffectGlyphQuad();
     g.display = Random(EffectDisplays());
     g.frameCount = Random(48) + 48;
     for (int f = 0; f < kFrames; ++f) {

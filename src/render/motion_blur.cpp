@@ -17,6 +17,13 @@ namespace {
 constexpr int kMotionBlurFailureLine = 246;
 constexpr uint32_t kMotionBlurDescription = 9104;
 
+// The full-window quad's corners (x and y as 0 or 1 times the desktop's
+// width and height) and whether each texture coordinate sits at the inset d
+// (0) or at 1 - d (1): the remembered frames are upside down.
+constexpr float kComposeCorners[4][4] = {{0, 0, 0, 1}, {1, 0, 1, 1}, {1, 1, 1, 0}, {0, 1, 0, 0}};
+
+float InsetCoord(float far, float d) { return far != 0.0f ? 1.0f - d : d; }
+
 // Frames k = first..n-1 of the ring composed in one full-window quad: texture
 // unit j mixes its frame into what the units before it made, r = a T + (1 - a) r,
 // where a is the frame's weight over the weights so far. The weights sum to 1,
@@ -55,14 +62,11 @@ bool ComposeInOneQuad(int32_t first, int32_t n, float wd, float hd, bool radial,
     }
     glColor3f(1.0f, 1.0f, 1.0f);
     glLoadIdentity();
-    const float corners[4][4] = {{0.0f, 0.0f, 0.0f, 1.0f}, {wd, 0.0f, 1.0f, 1.0f}, {wd, hd, 1.0f, 0.0f}, {0.0f, hd, 0.0f, 0.0f}};
     glBegin(GL_QUADS);
-    for (const auto& c : corners) {
-        for (int32_t j = 0; j < frames; ++j) {
-            const float d = insets[j];
-            multiTexCoord(GL_TEXTURE0_ARB + j, c[2] == 0.0f ? d : 1.0f - d, c[3] == 0.0f ? d : 1.0f - d);
-        }
-        glVertex2f(c[0], c[1]);
+    for (const auto& c : kComposeCorners) {
+        for (int32_t j = 0; j < frames; ++j)
+            multiTexCoord(GL_TEXTURE0_ARB + j, InsetCoord(c[2], insets[j]), InsetCoord(c[3], insets[j]));
+        glVertex2f(c[0] * wd, c[1] * hd);
     }
     glEnd();
     for (int32_t j = frames - 1; j >= 0; --j) {
@@ -82,14 +86,10 @@ void ComposeFrameByFrame(int32_t first, int32_t n, float wd, float hd, bool radi
         glLoadIdentity();
         glBindTexture(GL_TEXTURE_2D, renderer.motionBlurTextures[MotionBlurSlot(renderer.motionBlurRing, k, n)]);
         glBegin(GL_QUADS);
-        glTexCoord2f(d, 1.0f - d);
-        glVertex2f(0.0f, 0.0f);
-        glTexCoord2f(1.0f - d, 1.0f - d);
-        glVertex2f(wd, 0.0f);
-        glTexCoord2f(1.0f - d, d);
-        glVertex2f(wd, hd);
-        glTexCoord2f(d, d);
-        glVertex2f(0.0f, hd);
+        for (const auto& corner : kComposeCorners) {
+            glTexCoord2f(InsetCoord(corner[2], d), InsetCoord(corner[3], d));
+            glVertex2f(corner[0] * wd, corner[1] * hd);
+        }
         glEnd();
         if (renderer.measure) renderer.composeFragments += window;
     }
