@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "effects/effects.h"
+#include "host/display_table.h"
 
 DiagnosticsOptions diagnostics;
 
@@ -83,6 +84,8 @@ void ReadDiagnosticsOptions() {
         diagnostics.frameMs = static_cast<int32_t>(v);
     }
     if (ReadNumber("KVS_TEST_HOLD_FRAMES", &v) && v > 0 && v < INT32_MAX) diagnostics.holdAfterFrames = static_cast<int32_t>(v);
+    if (ReadNumber("KVS_TEST_DISPLAYS", &v) && v >= 1 && v <= kDisplayCapacity)
+        diagnostics.testDisplays = static_cast<int32_t>(v);
     if (ReadNumber("KVS_TEST_DIRECT_LAYERS", &v) && v != 0) diagnostics.directLayers = true;
     if (ReadNumber("KVS_TEST_WHOLE_QUADS", &v) && v != 0) diagnostics.wholeQuads = true;
     diagnostics.effectSlot = -1;

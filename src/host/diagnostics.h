@@ -10,6 +10,8 @@
 //                            trace, smallbursts, drops, lightnings, crash,
 //                            superman) before frame n, or as soon
 //                            after as no other effect or incoming text runs
+//   KVS_TEST_DISPLAYS=<n>   split the desktop into a grid of n equal displays
+//                            (1..16), as if the system had reported them
 //   KVS_SOUND_WAV=<file>    write what the built-in mixer mixes to a WAV file
 //                            (16-bit stereo 44100 Hz), also without a sound device
 // Portable; nothing here allocates after ReadDiagnosticsOptions.
@@ -28,6 +30,7 @@ struct DiagnosticsOptions {
     bool wholeQuads;
     int32_t effectSlot;   // -1: none
     int32_t effectFrame;
+    int32_t testDisplays;  // 0: the displays the system reports
     char soundCapturePath[512];  // empty: no capture
 };
 

@@ -70,6 +70,29 @@ bool EndDisplayEnumeration() {
     return false;
 }
 
+void SplitIntoTestDisplays(const DisplayRect& area, int count) {
+    const int64_t width = static_cast<int64_t>(area.right) - area.left;
+    const int64_t height = static_cast<int64_t>(area.bottom) - area.top;
+    if (count < 1 || count > kDisplayCapacity || width <= 0 || height <= 0) return;
+    int columns = 1;
+    while (columns * columns < count) ++columns;
+    const int rows = (count + columns - 1) / columns;
+    const DisplayRect whole = area;
+    for (int i = 0; i < kDisplayCapacity; ++i) {
+        if (i >= count) {
+            displayRects[i] = DisplayRect{0, 0, 0, 0};
+            continue;
+        }
+        const int64_t c = i % columns, r = i / columns;
+        displayRects[i] = DisplayRect{static_cast<int32_t>(whole.left + width * c / columns),
+                                      static_cast<int32_t>(whole.top + height * r / rows),
+                                      static_cast<int32_t>(whole.left + width * (c + 1) / columns),
+                                      static_cast<int32_t>(whole.top + height * (r + 1) / rows)};
+    }
+    displayCount = count;
+    desktopRect = whole;
+}
+
 void UsePrimaryScreenOnly(int32_t width, int32_t height) {
     displayCount = 1;
     displayRects[0] = DisplayRect{0, 0, width, height};

@@ -34,6 +34,11 @@ int FormatDisplayLogBefore(char* out, size_t capacity, uint32_t index, const Dis
                            const DisplayRect& before);
 int FormatDisplayLogAfter(char* out, size_t capacity, const DisplayRect& after);
 
+// Replaces the table with `count` (1..16) equal displays in a grid of
+// ceil(sqrt(count)) columns over `area` (measurements of several displays on
+// a machine that has one). Out-of-range counts and empty areas change nothing.
+void SplitIntoTestDisplays(const DisplayRect& area, int count);
+
 // Merges `r` into `u` (left and top take the smaller, right and bottom the larger).
 void MergeDisplayRect(DisplayRect& u, const DisplayRect& r);
 

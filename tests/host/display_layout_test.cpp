@@ -11,6 +11,10 @@
 #include "host/display_modes.h"
 #include "render/geometry.h"
 
+inline bool operator==(const DisplayRect& a, const DisplayRect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 namespace {
 
 std::string ReadAll(const std::string& path) {
@@ -97,6 +101,27 @@ TEST_F(DisplayLayout, NoDisplayFallsBackToThePrimaryScreen) {
   EXPECT_EQ(displayRects[0].right, 1024);
   EXPECT_EQ(desktopRect.bottom, 768);
   EXPECT_EQ(ReadAll(log_), "");
+}
+
+// The measurement layout: equal displays that tile the area exactly, and
+// counts or areas it cannot use leave the table alone.
+TEST_F(DisplayLayout, TestDisplaysTileTheDesktop) {
+  UsePrimaryScreenOnly(1024, 768);
+  SplitIntoTestDisplays(DisplayRect{-10, 0, 1014, 768}, 4);
+  ASSERT_EQ(displayCount, 4);
+  EXPECT_EQ(displayRects[0], (DisplayRect{-10, 0, 502, 384}));
+  EXPECT_EQ(displayRects[3], (DisplayRect{502, 384, 1014, 768}));
+  EXPECT_EQ(desktopRect, (DisplayRect{-10, 0, 1014, 768}));
+  SplitIntoTestDisplays(DisplayRect{0, 0, 1000, 700}, 3);  // two columns, two rows, one left empty
+  ASSERT_EQ(displayCount, 3);
+  EXPECT_EQ(displayRects[2], (DisplayRect{0, 350, 500, 700}));
+  EXPECT_EQ(displayRects[3], (DisplayRect{0, 0, 0, 0}));
+  for (int bad : {0, 17, -1}) {
+    SplitIntoTestDisplays(DisplayRect{0, 0, 1000, 700}, bad);
+    EXPECT_EQ(displayCount, 3);
+  }
+  SplitIntoTestDisplays(DisplayRect{0, 0, 0, 700}, 2);
+  EXPECT_EQ(displayCount, 3);
 }
 
 TEST_F(DisplayLayout, AnUnwritableLogIsSkipped) {

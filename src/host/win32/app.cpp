@@ -133,6 +133,7 @@ int RunSaverMode() {
 
     const bool enumerated = EnumerateDisplays();
     if (!enumerated) UsePrimaryScreenOnly(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    if (diagnostics.testDisplays > 0) SplitIntoTestDisplays(desktopRect, diagnostics.testDisplays);
     ApplyMultiDisplayOverrides(settings, displayCount);
     TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d", displayCount, desktopRect.left, desktopRect.top,
               desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0);
