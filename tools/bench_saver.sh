@@ -7,24 +7,32 @@
 #     where a frame's time goes (simulation, grid walk, GL submission, the
 #     whole RenderFrame, flush plus buffer swap) and the fragments it draws
 #     (all, then the full-size grid pass / motion blur's small pass / its
-#     composition);
-#   - the same default frame with Mesa's no-op driver (GALLIUM_NOOP=1: nothing
-#     is rasterised), i.e. the program's own CPU cost plus GL's front end;
+#     composition). These frames are seeded and held (KVS_TEST_SEED,
+#     KVS_TEST_FRAME_MS, KVS_TEST_HOLD_FRAMES), so both builds draw the same
+#     picture again and again;
+#   - the program's own CPU cost with Mesa's no-op driver (GALLIUM_NOOP=1:
+#     nothing is rasterised): the default frame, and the largest record
+#     (263 x 261 cells) on one display and on a test layout of four
+#     (KVS_TEST_DISPLAYS=4; a build that ignores it shows count=1), seeded and
+#     not held, so that the simulation counts;
 #   - the ceiling of the machine (tools/ceiling): an empty frame, and the
 #     default frame's fragment count drawn as plain 64 x 64 quads and as quads
-#     of the saver's size with the saver's texture, filter and blend features;
+#     of the saver's size with the saver's texture, filter and blend features,
+#     and the default frame's rate as a fraction of the plain quads' rate;
 #   - the time from process start to the first presented frame, with the
 #     default look, with character blur 8 and with sound on (the built-in
 #     mixer, whose output thread decodes the samples beside the first frame;
 #     median of three starts), that thread's decode time, and the time of the
-#     ceiling program, which sets nothing up (the floor).
+#     ceiling program, which sets nothing up (the floor);
+#   - resident memory 10 s after the first frame, at the defaults and at the
+#     largest record.
 # The saver's figures come from its own trace (KVS_TRACE). Runs start with a
 # full screen of rain (jump-in start) and leave out their first seconds.
 #   tools/bench_saver.sh [seconds per run, default 14]
 #   KVS_BENCH_BASELINE=<dir>  also measure the TheKorvanSelwyth.scr and
 #                             kvs_saver_options.exe in <dir> (an older build),
 #                             each run right after the same run of this tree
-#   KVS_BENCH_PARTS="rate noop ceiling start"  the parts to run
+#   KVS_BENCH_PARTS="rate noop ceiling start memory"  the parts to run
 #   KVS_BENCH_SIZES="1024x768 1920x1080"       the screen sizes of the rates
 #   KVS_BENCH_START_ONLY=1                     the same as KVS_BENCH_PARTS=start
 # Needs the runnable Windows tree built (tools/test.sh or tools/run.sh).
@@ -39,9 +47,13 @@ ceiling="$PWD/$tree/kvs_ceiling.exe"
 export WINEPREFIX="$PWD/$tree/wineprefix-bench"
 seconds=${1:-14}
 skip=4
-parts=" ${KVS_BENCH_PARTS:-rate noop ceiling start} "
+parts=" ${KVS_BENCH_PARTS:-rate noop ceiling start memory} "
 [ -z "${KVS_BENCH_START_ONLY:-}" ] || parts=" start "
 sizes=${KVS_BENCH_SIZES:-1024x768 1920x1080}
+# Every run draws the same rain; the held runs keep showing frame $hold.
+export KVS_TEST_SEED=4242 KVS_TEST_FRAME_MS=16
+hold=90
+largest=(columns=263 rows=261)
 for b in "${builds[@]}"; do
   for f in "$b/TheKorvanSelwyth.scr" "$b/kvs_saver_options.exe"; do
     [ -f "$f" ] || { echo "missing $f: build the tree first" >&2; exit 1; }
@@ -83,6 +95,17 @@ cpu_seconds() {
   echo 0
 }
 
+# Resident memory (KiB) of the saver process of <build>.
+rss_kib() {
+  local p
+  for p in $(pgrep -f "$1/TheKorvanSelwyth.scr" || true); do
+    [ "$(cat "/proc/$p/comm" 2>/dev/null)" = TheKorvanSelwyt ] || continue
+    awk '/^VmRSS:/ { print $2 }' "/proc/$p/status"
+    return
+  done
+  echo 0
+}
+
 # run_saver <build> <trace> <seconds> <option=value...>: one saver run with a
 # trace, inside the scratch folder (the saver appends its display log there).
 # The CPU time between the trace's per-second lines number $skip and the last
@@ -114,6 +137,7 @@ run_saver() {
     echo "cpu seconds=$(awk -v a="$from" -v b="$(cpu_seconds "$build")" 'BEGIN { print b - a }') after=$first upto=$lines" \
       >>"$trace"
   fi
+  echo "rss kib=$(rss_kib "$build")" >>"$trace"
   "$server" -k >/dev/null 2>&1 || true
   wait "$pid" 2>/dev/null || true
 }
@@ -154,16 +178,28 @@ fragments_of() {
     END { printf "%d", frames ? sum / frames : 0 }' "$1"
 }
 
+# Frames per second of a trace, after the first $skip lines.
+fps_of() {
+  awk -v skip="$skip" '/^second / { n++; if (n <= skip) next
+      for (i = 2; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
+      frames += v["frames"]; secs += v["frames"] / (v["fps"] > 0 ? v["fps"] : 1) }
+    END { printf "%.2f", secs > 0 ? frames / secs : 0 }' "$1"
+}
+
+# Displays the saver of a trace drew.
+displays_of() { sed -n 's/^displays count=\([0-9]*\).*/\1/p' "$1" | head -n 1; }
+
 # ceiling_run <label> <option=value...>: the ceiling program's figures.
 ceiling_run() {
   local label=$1
   shift
   local line
   line=$(cd "$work" && "$OLDPWD/$run" "$ceiling" seconds=$((seconds - skip)) "$@" 2>/dev/null | grep '^ceiling' || true)
+  ceiling_fps=$(echo "$line" | sed -n 's/.* fps=\([0-9.]*\).*/\1/p')
   printf '%-44s %s\n' "$label" "$(echo "$line" | sed -n 's/.*quads=\([0-9]*\) fragments=\([0-9]*\) fps=\([0-9.]*\) ms=\([0-9.]*\)/\3 fps  \4 ms  (\2 fragments in \1 quads)/p')"
 }
 
-declare -A default_fragments
+declare -A default_fragments default_fps
 [[ $parts == *" rate "* ]] && echo "Frame rate (Wine, llvmpipe; $((seconds - skip)) s measured per run after $skip s):"
 for size in $sizes; do
   [[ $parts == *" rate "* || $parts == *" ceiling "* ]] || break
@@ -173,10 +209,11 @@ for size in $sizes; do
     for b in "${builds[@]}"; do
       [[ $parts == *" rate "* || $b == "${builds[0]}" ]] || continue
       if [ "$look" = defaults ]; then extra=(); name="defaults"; else extra=(motionBlurDepth=8 halo=255); name="motion blur 8, halo 255"; fi
-      run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1 "${extra[@]}"
-      summarise "$work/run.log" "$size $name, $(label_of "$b")"
-      if [ "$look" = defaults ] && [ "$b" = "${builds[0]}" ]; then
-        default_fragments[$size]=$(fragments_of "$work/run.log")
+      KVS_TEST_HOLD_FRAMES=$hold run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1 "${extra[@]}"
+      summarise "$work/run.log" "$size $name, held, $(label_of "$b")"
+      if [ "$look" = defaults ]; then
+        default_fps[$size,$b]=$(fps_of "$work/run.log")
+        [ "$b" = "${builds[0]}" ] && default_fragments[$size]=$(fragments_of "$work/run.log")
       fi
     done
   done
@@ -185,11 +222,17 @@ done
 
 if [[ $parts == *" noop "* ]]; then
   echo
-  echo "No-op driver (GALLIUM_NOOP=1: nothing rasterised), 1024x768 defaults:"
+  echo "No-op driver (GALLIUM_NOOP=1: nothing rasterised), 1024x768, seeded, not held:"
   start_display 1024x768
-  for b in "${builds[@]}"; do
-    GALLIUM_NOOP=1 run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1
-    summarise "$work/run.log" "no-op driver, $(label_of "$b")"
+  for record in defaults largest largest4; do
+    for b in "${builds[@]}"; do
+      case $record in
+        defaults) GALLIUM_NOOP=1 run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1 ;;
+        largest) GALLIUM_NOOP=1 run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1 "${largest[@]}" ;;
+        largest4) GALLIUM_NOOP=1 KVS_TEST_DISPLAYS=4 run_saver "$b" "$work/run.log" "$seconds" jumpInStart=1 "${largest[@]}" ;;
+      esac
+      summarise "$work/run.log" "no-op, $record, $(label_of "$b"), displays $(displays_of "$work/run.log")"
+    done
   done
   stop_display
 fi
@@ -204,11 +247,30 @@ for size in $sizes; do
   ceiling_run "$size empty frame" fragments=0
   if [ "$n" -gt 0 ]; then
     ceiling_run "$size plain 64x64 quads" fragments="$n"
+    for b in "${builds[@]}"; do
+      f=${default_fps[$size,$b]:-}
+      [ -n "$f" ] && [ -n "$ceiling_fps" ] && printf '%-44s %s\n' "$size defaults / plain quads, $(label_of "$b")" \
+        "$(awk -v a="$f" -v c="$ceiling_fps" 'BEGIN { printf "%.2fx (%.1f / %.1f fps)", c > 0 ? a / c : 0, a, c }')" || true
+    done
     ceiling_run "$size ${quad} quads as the saver draws" fragments="$n" quad="$quad" texture=128 filter=mipmap \
       alphatest=1 colours=array textures=110
   fi
   stop_display
 done
+
+if [[ $parts == *" memory "* ]]; then
+  echo
+  echo "Resident memory 10 s after the first frame (1024x768):"
+  start_display 1024x768
+  for record in defaults largest; do
+    for b in "${builds[@]}"; do
+      if [ $record = defaults ]; then run_saver "$b" "$work/mem.log" 10 jumpInStart=1
+      else run_saver "$b" "$work/mem.log" 10 jumpInStart=1 "${largest[@]}"; fi
+      printf '%-44s %8s KiB\n' "$record, $(label_of "$b")" "$(sed -n 's/^rss kib=//p' "$work/mem.log")"
+    done
+  done
+  stop_display
+fi
 
 [[ $parts == *" start "* ]] || exit 0
 echo
