@@ -26,6 +26,8 @@ struct GridPassView {
 };
 GridPassView g_view{0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f};
 uint64_t* g_fragments = &renderer.gridFragments;
+// Forgets the quads cut by earlier grid passes (a new set-up).
+void ForgetPassCuts();
 
 uint64_t NowMicros() {
     using namespace std::chrono;
@@ -168,6 +170,7 @@ int InitRenderer(void* /*window*/, bool lowTextures) {
     CreateMotionBlurTextures();
     // 11.-12. Quads, and the arrays a grid pass collects its quads in.
     SetUpQuadArrays();
+    ForgetPassCuts();
     if (!renderer.directLayers && !g_batch.capacity) InitLayerBatch(g_batch, kLayerBatchCapacity);
     // 13. Hooks of the intro and the crash effect.
     if (settings.consoleStart) PrepareConsoleIntro();
@@ -203,6 +206,7 @@ void CountFragments(const LayerQuad& q, float x, float y) {
 struct DirectSink {
     static constexpr bool kSkipsBlack = false;
     static constexpr bool kBoosts = false;
+    int32_t GlyphOf(uint32_t texture, bool* glow) const { return FindGlyphIndex(textureTables, texture, glow); }
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b,
                     bool /*boosted*/ = false) const {
         glLoadIdentity();
@@ -274,24 +278,106 @@ void FlushBatch() {
     ResetLayerBatch(g_batch);
 }
 
+// What a grid pass remembers of the quads it cut: a frame cuts the same few
+// quads of each texture (per quad set and display) again and again. An entry
+// holds for one view scale, one state of the texture records and one set-up
+// of the quad arrays; a new stamp forgets every entry.
+struct PassCut {
+    uint32_t stamp;
+    uint32_t texture;
+    uint32_t drawName;
+    uint16_t set, display;
+    bool shows;
+    LayerQuad quad;
+};
+constexpr uint32_t kPassCutSlots = 4096;
+PassCut g_passCuts[kPassCutSlots];
+uint32_t g_cutStamp = 1;
+void ForgetPassCuts() { ++g_cutStamp; }
+struct CutValidity {
+    float scaleX, scaleY;
+    uint32_t extentsVersion;
+    bool wholeQuads;
+};
+CutValidity g_cutValidity{0.0f, 0.0f, 0, false};
+
+// Glyph index and glow flag of the texture names below kTextureExtentCapacity,
+// found once per grid pass (the texture tables may change between frames).
+struct GlyphOfName {
+    uint32_t stamp;
+    int16_t glyph;
+    bool glow;
+};
+GlyphOfName g_glyphOf[kTextureExtentCapacity];
+uint32_t g_glyphStamp = 1;
+
+// Starts a batched grid pass: the remembered cuts stay valid while nothing
+// they depend on changed.
+void BeginBatchedPass() {
+    const CutValidity now{g_view.scaleX, g_view.scaleY, TextureExtentsVersion(), renderer.wholeQuads};
+    if (now.scaleX != g_cutValidity.scaleX || now.scaleY != g_cutValidity.scaleY ||
+        now.extentsVersion != g_cutValidity.extentsVersion || now.wholeQuads != g_cutValidity.wholeQuads) {
+        g_cutValidity = now;
+        ++g_cutStamp;
+    }
+    ++g_glyphStamp;
+}
+
+const PassCut& CutFor(int display, int set, uint32_t texture) {
+    const uint32_t key = texture * 64u + static_cast<uint32_t>(set) * 16u + static_cast<uint32_t>(display);
+    PassCut& c = g_passCuts[(key * 2654435761u) >> 20];
+    if (c.stamp == g_cutStamp && c.texture == texture && c.set == set && c.display == display) return c;
+    c.stamp = g_cutStamp;
+    c.texture = texture;
+    c.set = static_cast<uint16_t>(set);
+    c.display = static_cast<uint16_t>(display);
+    c.drawName = texture;
+    c.quad = QuadOf(renderer.quads, set, display);
+    c.shows = renderer.wholeQuads ||
+              CutLayerQuad(texture, c.quad, g_view.scaleX, g_view.scaleY, &c.quad, &c.drawName);
+    return c;
+}
+
 // Collects the part of each quad that can change the picture: black layers
 // add nothing, and a quad is cut to the texels of its texture that can show.
 struct BatchSink {
     static constexpr bool kSkipsBlack = true;
     static constexpr bool kBoosts = true;
+    int32_t GlyphOf(uint32_t texture, bool* glow) const {
+        if (texture >= kTextureExtentCapacity) return FindGlyphIndex(textureTables, texture, glow);
+        GlyphOfName& g = g_glyphOf[texture];
+        if (g.stamp != g_glyphStamp) {
+            bool isGlow = false;
+            g.glyph = static_cast<int16_t>(FindGlyphIndex(textureTables, texture, &isGlow));
+            g.glow = isGlow;
+            g.stamp = g_glyphStamp;
+        }
+        *glow = g.glow;
+        return g.glyph;
+    }
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b,
                     bool boosted = false) const {
+        const PassCut& cut = CutFor(display, set, texture);
+        if (!cut.shows) return;
         const float k = boosted ? 1.0f / kBoostedColourScale : 1.0f;
-        LayerDraw draw{texture, QuadOf(renderer.quads, set, display), x, y, r * k, g * k, b * k, boosted};
-        if (!renderer.wholeQuads &&
-            !CutLayerQuad(texture, draw.quad, g_view.scaleX, g_view.scaleY, &draw.quad, &draw.texture))
-            return;
+        const LayerDraw draw{cut.drawName, cut.quad, x, y, r * k, g * k, b * k, boosted};
         CountFragments(draw.quad, x, y);
         if (AddLayerDraw(g_batch, draw)) return;
         FlushBatch();
         AddLayerDraw(g_batch, draw);
     }
 };
+
+// The halo's passes for the strength in the settings, planned once per value.
+const HaloPlan& CurrentHaloPlan(int32_t halo) {
+    static int32_t planned = -1;
+    static HaloPlan plan{};
+    if (halo != planned) {
+        plan = PlanHalo(halo);
+        planned = halo;
+    }
+    return plan;
+}
 
 // The quads one layer consists of, handed to `sink` in drawing order: the layer
 // itself, its vertical blur and its halo passes.
@@ -311,7 +397,7 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     const int32_t halo = settings.halo;
     if (verticalBlur == 0 && halo == 0) return;
     bool glow = false;
-    const int32_t glyph = FindGlyphIndex(textureTables, texture, &glow);
+    const int32_t glyph = sink.GlyphOf(texture, &glow);
     if (glyph < 0 || glow) return;
 
     if (verticalBlur != 0) {
@@ -321,7 +407,7 @@ void EmitCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
     }
     if (halo != 0) {
         const uint32_t haloTexture = settings.sharperHalo ? textureTables.blurredGlyph[glyph] : textureTables.halo[glyph];
-        const HaloPlan plan = PlanHalo(halo);
+        const HaloPlan& plan = CurrentHaloPlan(halo);
         // The passes add the same texture on the same quad: one quad of their
         // summed colour adds the same (colours of 1 and more saturate alike).
         const float strength = static_cast<float>(plan.whole) + (plan.partial ? plan.fraction : 0.0f);
@@ -357,6 +443,19 @@ void WalkCodeGrids(const Sink& sink) {
     }
 }
 
+// The batched pass visits the cells in storage order: every layer is added
+// onto the frame, so the order of cells does not change the picture.
+void WalkCodeGridsBatched() {
+    BeginBatchedPass();
+    const BatchSink sink;
+    const int count = displayCount < kMaxDisplays ? displayCount : kMaxDisplays;
+    for (int i = 0; i < count; ++i) {
+        VisitUsedCellLayers(codeGrids[i], [i, &sink](uint32_t column, uint32_t row, const CellLayer& l) {
+            EmitCellLayer(i, column, row, l.texture, l.quad != 0, l.red, l.green, l.blue, sink);
+        });
+    }
+}
+
 }  // namespace
 
 void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint32_t quad, float r, float g, float b) {
@@ -367,7 +466,7 @@ void DrawCellLayer(int i, uint32_t column, uint32_t row, uint32_t texture, uint3
 void DrawCodeGrids() {
     if (!renderer.directLayers && g_batch.capacity) {
         const uint64_t t0 = renderer.measure ? NowMicros() : 0;
-        WalkCodeGrids(BatchSink{});
+        WalkCodeGridsBatched();
         const uint64_t t1 = renderer.measure ? NowMicros() : 0;
         FlushBatch();
         if (renderer.measure) {

@@ -6,6 +6,8 @@
 namespace {
 
 TextureExtent g_extents[kTextureExtentCapacity];
+// Grows with every change of any record.
+uint32_t g_version = 0;
 
 // Recent cuts, by texture name and quad; an entry holds its whole question.
 struct CachedCut {
@@ -95,6 +97,7 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
     const uint16_t generation = static_cast<uint16_t>(e.generation + 1);
     e = TextureExtent{};
     e.generation = generation;
+    ++g_version;
     if (!rgba || !IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return;
     int32_t left = width, top = height, right = -1, bottom = -1;
     for (int32_t y = 0; y < height; ++y) {
@@ -122,6 +125,7 @@ void RecordTextureExtent(uint32_t name, const uint8_t* rgba, int32_t width, int3
 }
 
 void ClearTextureExtents() {
+    ++g_version;
     for (PageCopies& p : g_copies) p = PageCopies{};
     for (TextureExtent& e : g_extents) {
         const uint16_t generation = static_cast<uint16_t>(e.generation + 1);
@@ -129,6 +133,8 @@ void ClearTextureExtents() {
         e.generation = generation;
     }
 }
+
+uint32_t TextureExtentsVersion() { return g_version; }
 
 const TextureExtent* FindTextureExtent(uint32_t name) {
     if (name == 0 || name >= kTextureExtentCapacity || !g_extents[name].known) return nullptr;
@@ -213,6 +219,7 @@ void RecordAtlasLevelCopy(uint32_t page, int32_t level, uint32_t copy) {
         if (p.page != page && p.page != 0) continue;
         p.page = page;
         p.levels[level] = copy;
+        ++g_version;
         // Cuts of the page's textures cached before the copy are stale.
         for (TextureExtent& e : g_extents)
             if (e.page == page) ++e.generation;
@@ -230,6 +237,7 @@ void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int
     e.pageY = static_cast<uint16_t>(y);
     e.gutter = static_cast<uint16_t>(gutter);
     ++e.generation;
+    ++g_version;
 }
 
 bool CutLayerQuad(uint32_t name, const LayerQuad& quad, float scaleX, float scaleY, LayerQuad* out,

@@ -73,6 +73,9 @@ void RecordTextureAtlasPlace(uint32_t name, uint32_t page, int32_t pageSide, int
 void RecordAtlasLevelCopy(uint32_t page, int32_t level, uint32_t copy);
 // Forgets every texture (a new set-up).
 void ClearTextureExtents();
+// Changes whenever any record changes: cuts remembered under an older value
+// may be stale.
+uint32_t TextureExtentsVersion();
 // The record of a texture name; null for names never recorded (0, untextured,
 // among them): such quads are drawn whole.
 const TextureExtent* FindTextureExtent(uint32_t name);

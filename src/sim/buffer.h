@@ -15,6 +15,7 @@
 // values, which no operation returns. Read the grid through the operations below.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int kMaxDisplays = 16;
@@ -70,6 +71,26 @@ uint32_t GetCellLayer(const __buffer& grid, uint32_t column, uint32_t row, uint3
                       float* red, float* green, float* blue, uint32_t* quad);
 int SetCellLayer(__buffer& grid, uint32_t column, uint32_t row, uint32_t index, uint32_t texture, float red,
                  float green, float blue, uint32_t quad);
+
+// Calls visit(column, row, layer) for every layer of every used cell: cells in
+// storage order (column by column, each from the top), a cell's layers in push
+// order. For readers whose result does not depend on the order of cells, such
+// as the renderer's batched pass, which adds every layer onto the frame; the
+// order of the operations above (row by row) is the one to draw by otherwise.
+template <typename Visit>
+void VisitUsedCellLayers(const __buffer& grid, Visit&& visit) {
+    if (!grid.cells) return;
+    const size_t plane = static_cast<size_t>(grid.width) * grid.height;
+    const GridCell* cell = grid.cells;
+    const CellLayer* first = grid.layers;
+    for (uint32_t column = 0; column < grid.width; ++column) {
+        for (uint32_t row = 0; row < grid.height; ++row, ++cell, ++first) {
+            if (!cell->used) continue;
+            const CellLayer* layer = first;
+            for (uint32_t k = 0; k < cell->layerCount; ++k, layer += plane) visit(column, row, *layer);
+        }
+    }
+}
 
 // Statistics over the cells touched since the last clear: cells currently used and
 // the sum of their layer counts.
