@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -88,6 +89,24 @@ void ExpectSameGrid(ModelGrid& model, const __buffer& grid) {
     uint32_t used = 0;
     for (const ModelGrid::Cell& cell : model.cells) used += cell.used;
     ASSERT_EQ(used, CountUsedCells(grid));
+    // The visit in storage order yields the used cells' layers and nothing else.
+    std::vector<uint32_t> visited(model.cells.size(), 0);
+    uint64_t lastCell = 0;
+    bool inOrder = true;
+    VisitUsedCellLayers(grid, [&](uint32_t c, uint32_t r, const CellLayer& l) {
+        ModelGrid::Cell* m = model.At(c, r);
+        ASSERT_TRUE(m && m->used) << c << "," << r;
+        const uint32_t k = visited[r * model.w + c]++;
+        ASSERT_LT(k, m->count);
+        EXPECT_EQ(0, std::memcmp(&m->layers[k], &l, sizeof l)) << c << "," << r << " layer " << k;
+        const uint64_t cell = static_cast<uint64_t>(c) * model.h + r;
+        inOrder = inOrder && cell >= lastCell;
+        lastCell = cell;
+    });
+    if (HasFatalFailure()) return;
+    EXPECT_TRUE(inOrder);
+    for (size_t i = 0; i < model.cells.size(); ++i)
+        ASSERT_EQ(model.cells[i].used ? model.cells[i].count : 0u, visited[i]) << i;
     for (uint32_t c = 0; c <= model.w; ++c) {
         for (uint32_t r = 0; r <= model.h; ++r) {
             ModelGrid::Cell* m = model.At(c, r);
