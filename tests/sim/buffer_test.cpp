@@ -103,7 +103,7 @@ void ExpectSameGrid(ModelGrid& model, const __buffer& grid) {
         inOrder = inOrder && cell >= lastCell;
         lastCell = cell;
     });
-    if (HasFatalFailure()) return;
+    if (::testing::Test::HasFatalFailure()) return;
     EXPECT_TRUE(inOrder);
     for (size_t i = 0; i < model.cells.size(); ++i)
         ASSERT_EQ(model.cells[i].used ? model.cells[i].count : 0u, visited[i]) << i;
