@@ -52,9 +52,11 @@ skip=4
 parts=" ${KVS_BENCH_PARTS:-rate noop ceiling start memory} "
 [ -z "${KVS_BENCH_START_ONLY:-}" ] || parts=" start "
 sizes=${KVS_BENCH_SIZES:-1024x768 1920x1080}
-# Every run draws the same rain; the held runs keep showing frame $hold.
+# Every run draws the same rain; the held runs keep showing frame $hold (the
+# jump-in start fills the screen before the first).
 export KVS_TEST_SEED=4242 KVS_TEST_FRAME_MS=16
-hold=90
+# Few frames: on a busy machine a run shows the held frame within its first seconds.
+hold=12
 largest=(columns=263 rows=261)
 for b in "${builds[@]}"; do
   for f in "$b/TheKorvanSelwyth.scr" "$b/kvs_saver_options.exe"; do
