@@ -340,10 +340,7 @@ void AdvancePiece(__tracer& t, int32_t d) {
         }
     }
     MoveEraser(t, d);
-    // Rows below the head were never written (a merge copies only rows down
-    // to the head of the stream it runs into), so their ages stay 0.
-    const int32_t last = t.headRow < simulation.rows - 1 ? t.headRow : simulation.rows - 1;
-    for (int32_t r = 0; r <= last; ++r) {
+    for (int32_t r = 0; r < simulation.rows; ++r) {
         StreamCell& c = t.cells[r];
         if (c.writtenAge != 0) c.writtenAge = AddCapped(c.writtenAge, d);
         if (c.erasedAge != 0) {
