@@ -187,7 +187,7 @@ fps_of() {
   awk -v skip="$skip" '/^second / { n++; if (n <= skip) next
       for (i = 2; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
       frames += v["frames"]; secs += v["frames"] / (v["fps"] > 0 ? v["fps"] : 1) }
-    END { printf "%.2f", secs > 0 ? frames / secs : 0 }' "$1"
+    END { printf "%.2f", (secs > 0 ? frames / secs : 0) }' "$1"
 }
 
 # Displays the saver of a trace drew.
