@@ -254,7 +254,7 @@ for size in $sizes; do
     for b in "${builds[@]}"; do
       f=${default_fps[$size,$b]:-}
       [ -n "$f" ] && [ -n "$ceiling_fps" ] && printf '%-44s %s\n' "$size defaults / plain quads, $(label_of "$b")" \
-        "$(awk -v a="$f" -v c="$ceiling_fps" 'BEGIN { printf "%.2fx (%.1f / %.1f fps)", c > 0 ? a / c : 0, a, c }')" || true
+        "$(awk -v a="$f" -v c="$ceiling_fps" 'BEGIN { printf "%.2fx (%.1f / %.1f fps)", (c > 0 ? a / c : 0), a, c }')" || true
     done
     ceiling_run "$size ${quad} quads as the saver draws" fragments="$n" quad="$quad" texture=128 filter=mipmap \
       alphatest=1 colours=array textures=110
