@@ -283,6 +283,30 @@ TEST_F(EffectLookTest, CrashBlacksOutTheCodeAndItsScreenErrorsReachTheRenderer) 
     EndEffectModules();
 }
 
+// A cell is covered at most once however many rectangles overlap it, so a full
+// flash (every tile factor 1, full strength) lifts the whole display: every cell
+// keeps its code, none darker than it was. Without the cap about three quarters
+// of the cells, those under two or more rectangles, stayed black.
+TEST_F(EffectLookTest, AFullCrashFlashShowsTheCodeUnderOverlappingRectangles) {
+    settings.crashStable = 1;
+    settings.crashDirtyFlashes = settings.crashScreenErrors = 0;
+    settings.crashEffects = 200;  // long enough for a few dozen flashes
+    Init();
+    TriggerEffect(kEffectCrash);
+    int blackedOut = 0, wholeScreens = 0;
+    while (IsEffectRunning()) {
+        StepAlone(1000, true);
+        const uint32_t used = CountUsedCells(codeGrids[0]);
+        blackedOut += used < 80u * 40u / 2;
+        if (used < 80u * 40u) continue;
+        ++wholeScreens;
+        for (uint32_t x = 0; x < 80; ++x)
+            for (uint32_t y = 0; y < 40; ++y) ASSERT_GE(Layer(x, y, 0).green, 0.7f) << x << "," << y;
+    }
+    EXPECT_GT(blackedOut, 100) << "the rectangles black out most of the code between flashes";
+    EXPECT_GT(wholeScreens, 10);
+}
+
 // The console intro's timeline on a display of 800 x 600 with cells of 10 x 15.
 TEST_F(EffectLookTest, ConsoleIntroOpensACursorIntoBeamAndGlowThenUnveilsTheRain) {
     static std::vector<std::pair<int, double>> sounds;  // sample, intro clock
