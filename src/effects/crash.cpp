@@ -419,7 +419,10 @@ int CrashOverlayQuads(int display, OverlayQuad* out) {
             const int32_t k = Random(6);
             o.left = k == 5 ? static_cast<float>(Random(w / 2)) : -w / 8.0f;
             o.right = k == 4 ? static_cast<float>(Random(w / 2) + w / 2) : 9.0f * w / 8.0f;
-            o.speed = static_cast<float>(Random(h)) * (Random(2) != 0 ? 1.0f : -1.0f);
+            // The size of the speed first, then its sign: one order for every compiler.
+            const int32_t speed = Random(h);
+            const bool plus = Random(2) != 0;
+            o.speed = static_cast<float>(plus ? speed : -speed);
         }
         const float centre = std::trunc(I * o.speed + o.base);
         q.left = o.left, q.right = o.right, q.top = centre - o.halfHeight, q.bottom = centre + o.halfHeight;
