@@ -17,7 +17,8 @@
 // microseconds). The decoded samples are written by the output thread before
 // it sets the ready flag and only read afterwards; the device, its buffers and
 // the capture file belong to the output thread alone. Events that arrive
-// before the thread is ready are dropped.
+// before the thread is ready are held (sound/held_events.h, under the same lock)
+// and played the moment it is.
 #pragma once
 
 struct SoundDevice;
