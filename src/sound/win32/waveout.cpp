@@ -189,7 +189,9 @@ double ThreadCpuMs() {
 }
 
 DWORD WINAPI OutputThread(void*) {
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    // Decoding runs at the priority the thread was created with: at time-critical
+    // priority it could starve the window on a machine of one core.
+    const int decodePriority = GetThreadPriority(GetCurrentThread());
     const uint64_t start = MonotonicMicros();
     DecodeSamples();
     const uint64_t decoded = MonotonicMicros();
@@ -197,9 +199,13 @@ DWORD WINAPI OutputThread(void*) {
     if (StopRequested()) return 0;
     const bool device = OpenDevice();
     const bool capture = OpenWavCapture(g_output.capture, diagnostics.soundCapturePath);
-    TraceLine("sound output device=%s capture=%d decode_ms=%.1f decode_cpu_ms=%.1f open_ms=%.1f",
+    // Mixing takes tens of microseconds a buffer and must not wait behind a
+    // process that runs at idle priority.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    TraceLine("sound output device=%s capture=%d decode_ms=%.1f decode_cpu_ms=%.1f open_ms=%.1f decode_priority=%d "
+              "mix_priority=%d",
               device ? "waveout" : "none", capture ? 1 : 0, (decoded - start) / 1000.0, decodeCpuMs,
-              (MonotonicMicros() - decoded) / 1000.0);
+              (MonotonicMicros() - decoded) / 1000.0, decodePriority, GetThreadPriority(GetCurrentThread()));
     if (!device && !capture) return 0;
     {
         Locked hold;
