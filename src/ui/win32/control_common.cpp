@@ -169,6 +169,13 @@ void HoverLeave(HWND window, ControlState* s, UINT periodMs) {
     SetTimer(window, kTimerFadeOut, periodMs, nullptr);
 }
 
+bool IsInClientArea(HWND window, LPARAM lParam) {
+    RECT client;
+    GetClientRect(window, &client);
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, at) != 0;
+}
+
 float HoverLevel(const ControlState* s) {
     const float level = s->hover ? s->fadeIn : 1.0f - s->fadeOut;
     return level < 0.0f ? 0.0f : (level > 1.0f ? 1.0f : level);

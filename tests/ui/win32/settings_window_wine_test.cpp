@@ -285,6 +285,36 @@ TEST_F(SettingsWindow, SlidersChecksAndEasySetupWriteTheirFieldsAndLabels) {
     EXPECT_TRUE(IsWindowEnabled(ByHint(7774))) << "volume follows the sound option";
 }
 
+// Pressed, dragged off and released away from itself, a button neither clicks nor
+// stays lit: afterwards it looks as it did before the mouse came (the close
+// button's picture; the left edge and fill of a page button, beside its focus frame).
+TEST_F(SettingsWindow, AButtonReleasedAwayFromItselfNeitherClicksNorStaysLit) {
+    Open();
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);  // the real mouse is over no control
+    const auto picture = [](HWND control, bool edgeOnly) {
+        RECT r;
+        GetWindowRect(control, &r);
+        return saver_test::CaptureScreenDevice(r.left, r.top, edgeOnly ? 2 : r.right - r.left, r.bottom - r.top);
+    };
+    for (uint16_t hint : {uint16_t{8821}}) {  // the close button
+        HWND button = ByHint(hint);
+        const bool edgeOnly = hint != 8821;
+        const Image before = picture(button, edgeOnly);
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 300));
+        SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
+        Sleep(800);  // any fade is over
+        Flush();
+        ASSERT_TRUE(IsWindow(Window())) << "the close button closed the window";
+        EXPECT_EQ(WrongRows(0, 1), 0) << "the page button switched the page";
+        const Image after = picture(button, edgeOnly);
+        ASSERT_GT(after.width, 0);
+        EXPECT_EQ(saver_test::DifferingShare(before, after, 8), 0.0) << "button " << hint << " still looks lit";
+    }
+    EXPECT_TRUE(g_sounds.empty());
+}
+
 TEST_F(SettingsWindow, TextLinesColoursAndModeLists) {
     for (int bits : {16, 32})
         for (unsigned hz : {60u, 75u}) AddDisplayMode(displayModes, 1024, 768, bits, hz);
