@@ -126,9 +126,12 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         }
         case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != window && s->pressed) {
+            // Pressed, dragged off and released: the button looks like one the
+            // mouse is not over (its WM_MOUSELEAVE came while it held the mouse).
+            if (reinterpret_cast<HWND>(lParam) != window) {
                 s->pressed = false;
                 InvalidateRect(window, nullptr, FALSE);
+                HoverLeaveUnlessUnderMouse(window, s, kButtonFadeMs);
             }
             return 0;
         case WM_GETDLGCODE:

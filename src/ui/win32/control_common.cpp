@@ -169,6 +169,12 @@ void HoverLeave(HWND window, ControlState* s, UINT periodMs) {
     SetTimer(window, kTimerFadeOut, periodMs, nullptr);
 }
 
+void HoverLeaveUnlessUnderMouse(HWND window, ControlState* s, UINT periodMs) {
+    POINT at;
+    GetCursorPos(&at);
+    if (WindowFromPoint(at) != window) HoverLeave(window, s, periodMs);
+}
+
 bool IsInClientArea(HWND window, LPARAM lParam) {
     RECT client;
     GetClientRect(window, &client);

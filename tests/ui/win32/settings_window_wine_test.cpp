@@ -296,7 +296,7 @@ TEST_F(SettingsWindow, AButtonReleasedAwayFromItselfNeitherClicksNorStaysLit) {
         GetWindowRect(control, &r);
         return saver_test::CaptureScreenDevice(r.left, r.top, edgeOnly ? 2 : r.right - r.left, r.bottom - r.top);
     };
-    for (uint16_t hint : {uint16_t{8821}}) {  // the close button
+    for (uint16_t hint : {uint16_t{8821}, uint16_t{8812}}) {  // the close button, the "Presets" page button
         HWND button = ByHint(hint);
         const bool edgeOnly = hint != 8821;
         const Image before = picture(button, edgeOnly);
