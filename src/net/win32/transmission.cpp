@@ -223,22 +223,22 @@ int RunTransmissionDialog(HWND owner, TransferJob* job) {
     return result == kOnlineDone ? kOnlineDone : kOnlineDialogFailed;
 }
 
-bool OpenTransmissionDialog(HWND owner, TransferJob* job) {
+uint32_t OpenTransmissionDialog(HWND owner, TransferJob* job) {
     EnsureProgressBarClass();
     static DialogState modeless{nullptr, false};  // the job goes to the thread below
     HWND dialog = CreateDialogParamA(OnlineResourceModule(), MAKEINTRESOURCEA(kTransmissionDialogId), owner,
                                      TransmissionProc, reinterpret_cast<LPARAM>(&modeless));
     if (!dialog) {
         FreeMemory(job);
-        return false;
+        return kNoTransmissionDialogId;
     }
     if (!StartTransfer(dialog, job)) {
         FreeMemory(job);
         DestroyWindow(dialog);
-        return false;
+        return kNoRequestThreadId;
     }
     ShowWindow(dialog, SW_SHOW);
-    return true;
+    return 0;
 }
 
 bool IsTransmissionOpen() { return g_openDialogs.load() > 0; }

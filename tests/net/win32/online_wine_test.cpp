@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "net/win32/online.h"
+#include "settings/memory.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
@@ -246,6 +247,25 @@ TEST_F(Online, AWrongEmailSendsNothingAndTheMarkCountsAfterSend) {
     EXPECT_EQ(feedback.Result(), kOnlineCancelled);
     EXPECT_FALSE(IsTransmissionOpen());
     localOptions.feedbackFlag = 0;
+}
+
+// Nothing could be sent (here: no memory for the request): the form stays open
+// with what was typed and a message box says why.
+TEST_F(Online, AFailedSendKeepsTheFormAndSaysWhy) {
+    Command feedback(FeedbackThread);
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
+    ASSERT_NE(form, nullptr);
+    SetDlgItemTextA(form, kFeedbackEmailId, "d@example.org");
+    SetDlgItemTextA(form, kFeedbackMessageId, "kept");
+    FailAllocationAfter(1);  // the request's own block
+    Click(form, IDOK);
+    Answer("The feedback could not be sent (not enough memory). The form stays open with everything you typed.", IDOK);
+    FailAllocationAfter(0);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(WindowText(GetDlgItem(form, kFeedbackMessageId)), "kept");
+    Press(form, IDCANCEL);
+    EXPECT_EQ(feedback.Result(), kOnlineCancelled);
+    EXPECT_FALSE(IsTransmissionOpen());
 }
 
 TEST_F(Online, FeedbackArrivesAsTypedAndTheReplyIsReported) {
