@@ -79,7 +79,7 @@ void RunMessageLoop() {
                 if (fadeOverlay && saverWindow && IsWindow(saverWindow)) continue;
                 break;
             }
-            if (HandleSettingsWindowKeys(&message)) continue;
+            if (HandleSettingsWindowKeys(&message) || HandleOnlineDialogKeys(&message)) continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;

@@ -39,6 +39,16 @@ constexpr UINT kFinishedMessage = WM_APP + 3;  // wParam: the status line's limi
 HINSTANCE g_module = nullptr;
 ShellOpenHook g_shellOpen = nullptr;
 std::atomic<int> g_openDialogs{0};
+// The open modeless dialogs, whose keys the message loop hands to them.
+constexpr int kModelessCapacity = 4;
+std::atomic<HWND> g_modeless[kModelessCapacity];
+
+void TrackModeless(HWND dialog, bool open) {
+    for (std::atomic<HWND>& slot : g_modeless) {
+        HWND expected = open ? nullptr : dialog;
+        if (slot.compare_exchange_strong(expected, open ? dialog : nullptr)) return;
+    }
+}
 
 // What the dialog keeps in DWLP_USER.
 struct DialogState {
@@ -164,6 +174,7 @@ INT_PTR CALLBACK TransmissionProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             ++g_openDialogs;
             SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
             SendMessageA(bar, PBM_SETSTEP, 1, 0);
+            if (!state->modal) TrackModeless(dialog, true);
             // The modal dialog starts its request itself, so the request always has a
             // dialog to report to.
             if (state->modal) {
@@ -196,6 +207,7 @@ INT_PTR CALLBACK TransmissionProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         case WM_DESTROY:
             --g_openDialogs;
+            TrackModeless(dialog, false);
             break;
         default:
             break;
@@ -242,6 +254,16 @@ uint32_t OpenTransmissionDialog(HWND owner, TransferJob* job) {
 }
 
 bool IsTransmissionOpen() { return g_openDialogs.load() > 0; }
+
+bool HandleOnlineDialogKeys(MSG* message) {
+    if (!message) return false;
+    for (std::atomic<HWND>& slot : g_modeless) {
+        HWND dialog = slot.load();
+        if (dialog && (message->hwnd == dialog || IsChild(dialog, message->hwnd)))
+            return IsDialogMessageA(dialog, message) != 0;
+    }
+    return false;
+}
 
 void SetOnlineResourceModule(HINSTANCE module) { g_module = module; }
 

@@ -1,6 +1,7 @@
 // Inside the online services: one request on its worker thread, reporting to its
 // Transmission dialog. The dialog records nothing global but the number of open
-// Transmission dialogs; each request knows its own dialog.
+// Transmission dialogs and the handles of the modeless ones (whose keys the message
+// loop hands to them); each request knows its own dialog.
 #pragma once
 
 #include <windows.h>

@@ -104,11 +104,16 @@ void CheckExpecting(const std::string& text, int button = IDOK) {
     EXPECT_EQ(check.Result(), kOnlineDone);
 }
 
-// The feedback form on a thread of its own, which then keeps the Transmission dialog alive.
+// The feedback form on a thread of its own, which then keeps the Transmission dialog
+// alive with the message handling of the program's loop.
 int FeedbackThread() {
     const int result = ShowFeedbackForm(nullptr);
     for (MSG message; IsTransmissionOpen(); Sleep(5)) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (HandleOnlineDialogKeys(&message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
     return result;
 }
@@ -266,6 +271,28 @@ TEST_F(Online, AFailedSendKeepsTheFormAndSaysWhy) {
     Press(form, IDCANCEL);
     EXPECT_EQ(feedback.Result(), kOnlineCancelled);
     EXPECT_FALSE(IsTransmissionOpen());
+}
+
+// The modeless Transmission dialog takes its keys: Escape closes it as Cancel does
+// while the request still waits for a silent server.
+TEST_F(Online, EscapeClosesTheTransmissionDialogOfAFeedback) {
+    StandInServer silent("");
+    UseServer(silent.Address());
+    Command feedback(FeedbackThread);
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
+    ASSERT_NE(form, nullptr);
+    SetDlgItemTextA(form, kFeedbackEmailId, "e@example.org");
+    Press(form, IDOK);
+    HWND dialog = WaitForWindow(kTransmissionDialogCaption);
+    ASSERT_NE(dialog, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    PostMessageA(info.hwndFocus ? info.hwndFocus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (int i = 0; i < 50 && IsWindow(dialog); ++i) Sleep(20);
+    EXPECT_FALSE(IsWindow(dialog)) << "Escape did not close the Transmission dialog";
+    Answer(kConnectionFailed, IDOK);  // the request ends as it would have
+    EXPECT_EQ(feedback.Result(), kOnlineDone);
 }
 
 TEST_F(Online, FeedbackArrivesAsTypedAndTheReplyIsReported) {
