@@ -180,6 +180,8 @@ TEST(SaverSound, SwitchingSoundOnIsHeardWithinAFewHundredMilliseconds) {
                 decodeMs, openMs, onset * 1000.0 / 44100, heardMs);
     EXPECT_LT(heardMs, 300.0);
     EXPECT_NE(saver.Trace().find("sound play sample=2023"), std::string::npos) << "not sound 3";
+    // Decoding must not starve the window: only mixing runs at time-critical priority.
+    EXPECT_NE(output.find(" decode_priority=0 mix_priority=15"), std::string::npos) << output;
 }
 
 TEST(SaverSound, SoundOffCapturesNothing) {
