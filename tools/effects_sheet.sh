@@ -77,7 +77,7 @@ for shot in $shots; do
       start_saver "$work/probe.log" 400 "$effect"
       found=""
       for _ in $(seq 1200); do
-        found=$(sed -n 's/^crash flash display=0 frames=\([0-9]*\) strength=1.00 whole_tiles=16 .*/\1/p' "$work/probe.log" 2>/dev/null | head -n 1)
+        found=$(sed -n 's/^crash flash display=0 frames=\([0-9]*\) strength=1.00 whole_tiles=16 .*/\1/p' "$work/probe.log" 2>/dev/null | head -n 1 || true)
         [ -n "$found" ] && break
         sleep 0.1
       done
