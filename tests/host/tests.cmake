@@ -66,3 +66,11 @@ if(NOT WIN32)
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${KVS_ROOT}/tests/render/osmesa_leaks.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()
 endif()
+
+# The version in VERSION against the shipped file's version resource and the
+# release package's name.
+if(WIN32)
+  add_test(NAME kvs_version_check
+           COMMAND bash ${KVS_ROOT}/tests/host/version_check.sh ${KVS_SHIPPED_SCR} ${KVS_ROOT}/VERSION
+                   ${KVS_ROOT}/tools/package.sh)
+endif()
