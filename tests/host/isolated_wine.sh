@@ -91,6 +91,11 @@ arrange_displays() {
   [ "$(xrandr --listmonitors | sed -n 's/^Monitors: //p')" = "$i" ]
 }
 
+# A Wine server left running keeps the displays it saw at its start.
+if [ -n "$displays" ] && [ -n "${WINEPREFIX:-}" ]; then
+  WINEPREFIX=$WINEPREFIX "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -k >/dev/null 2>&1 || true
+fi
+
 # A free display number; a server that loses the race for it is replaced.
 n=${KVS_TEST_DISPLAY_BASE:-140}
 for attempt in $(seq 20); do
