@@ -31,10 +31,10 @@ if(WIN32)
   target_link_libraries(kvs_hostile_records_wine_test PRIVATE psapi)
   # A small screen: software GL fills the heaviest records' frames in a second.
   set_property(TEST kvs_hostile_records_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_SCREEN=480x360x24")
-  # Real display layouts: 144 pixels per inch on one display, then two displays
-  # side by side (isolated_wine.sh starts a server with two monitors for them).
+  # Real display layouts on the dummy video driver's server (isolated_wine.sh):
+  # one display, at 144 pixels per inch too, then two displays side by side.
   kvs_add_saver_wine_test(kvs_displays_wine_test ${KVS_ROOT}/tests/host/win32/displays_wine_test.cpp)
-  set_property(TEST kvs_displays_wine_test APPEND PROPERTY ENVIRONMENT "GTEST_FILTER=-TwoDisplays.*")
+  set_property(TEST kvs_displays_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_DISPLAYS=1024x768;GTEST_FILTER=-TwoDisplays.*")
   add_test(NAME kvs_two_displays_wine_test
            COMMAND bash ${KVS_ROOT}/tests/host/isolated_wine.sh $<TARGET_FILE:kvs_displays_wine_test> --gtest_brief=1)
   set_tests_properties(kvs_two_displays_wine_test PROPERTIES

@@ -81,7 +81,6 @@ int TraceValue(const std::string& line, const std::string& name) {
   return at == std::string::npos ? -1 : std::atoi(line.c_str() + at + name.size() + 1);
 }
 
-Image CaptureRect(const RECT& r) { return CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 // Screen captures until the rain lights `share` of every display, or 20 s.
 Image WaitForRainOnEveryDisplay(const std::vector<RECT>& displays, double share) {
@@ -106,6 +105,17 @@ void EndWithEscape(SaverProcess& saver) {
   EXPECT_NE(exitLine.find("gl_errors=0"), std::string::npos) << exitLine;
 }
 
+// Item `i` of another process's combo box, in the Windows Latin-1 code page (the
+// wide message: the narrow one does not cross processes under Wine).
+std::string ComboItem(HWND combo, LRESULT i) {
+  wchar_t wide[128] = {};
+  if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) return "";
+  SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+  char text[256] = {};
+  WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
 // The resolution list of a running settings window: the combo box whose first
 // item is "Use desktop resolution" (every page's controls exist while it lives).
 std::vector<std::string> ResolutionItems(HWND setup) {
@@ -118,10 +128,7 @@ std::vector<std::string> ResolutionItems(HWND setup) {
         char name[32] = {};
         GetClassNameA(child, name, sizeof name);
         if (lstrcmpiA(name, "ComboBox") != 0) return TRUE;
-        char first[128] = {};
-        if (SendMessageA(child, CB_GETLBTEXTLEN, 0, 0) >= static_cast<LRESULT>(sizeof first)) return TRUE;
-        SendMessageA(child, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
-        if (std::string(first) != "Use desktop resolution") return TRUE;
+        if (ComboItem(child, 0) != "Use desktop resolution") return TRUE;
         reinterpret_cast<Search*>(data)->found = child;
         return FALSE;
       },
@@ -129,12 +136,7 @@ std::vector<std::string> ResolutionItems(HWND setup) {
   std::vector<std::string> items;
   if (!search.found) return items;
   const LRESULT count = SendMessageA(search.found, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    char text[128] = {};
-    if (SendMessageA(search.found, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) continue;
-    SendMessageA(search.found, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    items.push_back(text);
-  }
+  for (LRESULT i = 0; i < count; ++i) items.push_back(ComboItem(search.found, i));
   return items;
 }
 
