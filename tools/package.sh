@@ -22,6 +22,11 @@ cmake --preset win32 >/dev/null
 cmake --build build/win32 --target kvs_scr -j"${KVS_JOBS:-1}" >/dev/null
 scr=build/win32/TheKorvanSelwyth.scr
 bash tests/host/version_check.sh "$scr" VERSION "$0" >/dev/null
+# Nothing of this machine travels with it: no path of the source or build folders.
+if strings -a "$scr" | grep -qF "$root"; then
+  echo "package: $scr holds the build path $root" >&2
+  exit 1
+fi
 
 dist=out/dist
 stage=$(mktemp -d)
