@@ -2,34 +2,24 @@
 # Runs a Windows program under Wine: a prefix of its own per build tree (created
 # on first use), the Wine that matches the program's architecture, and a virtual
 # display when none is set.
+#   wine-run.sh --prepare    only sets the prefix up (with KVS_WINE_ARCH)
 #   KVS_WINE_ARCH  win32 | win64 (default: from the program's PE header)
 #   WINEPREFIX     the prefix to use (default: beside the program)
 set -euo pipefail
 exe=$1
 shift
 
-# The architecture of a PE file from its header's machine field (no `file`
-# needed); for a Wine builtin such as `reg`, that of the prefix, or else the
-# widest this machine runs.
-pe_arch() {
-  local at machine
-  at=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 1
-  [ -n "$at" ] || return 1
-  machine=$(od -An -tx2 -j$((at + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
-  case $machine in
-    8664) echo win64 ;;
-    014c) echo win32 ;;
-    *) return 1 ;;
-  esac
-}
+# The architecture: the program's; for a Wine builtin such as `reg`, the
+# prefix's, or else the widest this machine runs.
+source "$(dirname "$0")/../tools/wine-env.sh"
 if [ -z "${KVS_WINE_ARCH:-}" ]; then
-  if [ -f "$exe" ] && KVS_WINE_ARCH=$(pe_arch "$exe"); then
+  if [ -f "$exe" ] && KVS_WINE_ARCH=$(kvs_pe_arch "$exe"); then
     :
   elif [ -n "${WINEPREFIX:-}" ] && [ -f "$WINEPREFIX/system.reg" ]; then
     KVS_WINE_ARCH=$(sed -n 's/^#arch=\(win32\|win64\)$/\1/p' "$WINEPREFIX/system.reg" | head -n 1)
   fi
   if [ -z "${KVS_WINE_ARCH:-}" ]; then
-    if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then KVS_WINE_ARCH=win32; else KVS_WINE_ARCH=win64; fi
+    KVS_WINE_ARCH=$(kvs_runnable_tree)
   fi
 fi
 if [ "$KVS_WINE_ARCH" = win64 ]; then
@@ -78,6 +68,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+[ "$exe" != --prepare ] || exit 0
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24 +extension GLX" "$WINE" "$exe" "$@"
 fi

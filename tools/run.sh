@@ -16,6 +16,9 @@ if [ "$tree" != win32 ]; then
 fi
 scr="$PWD/build/$tree/TheKorvanSelwyth.scr"
 export WINEPREFIX="$PWD/build/$tree/wineprefix"
+# The prefix first (its first boot takes a while), so that the saver's seconds
+# count from its own start.
+KVS_WINE_ARCH=$(kvs_pe_arch "$scr") cmake/wine-run.sh --prepare
 mkdir -p out
 build/win32/host-tools/tools/artgen/kvs_artgen --contact-sheet out/artwork.png || true
 [ $# -gt 0 ] || set -- /s
