@@ -58,15 +58,14 @@ class DesktopDpi {
   bool had_ = false;
 };
 
+BOOL CALLBACK AddDisplay(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+  reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+  return TRUE;
+}
+
 std::vector<RECT> SystemDisplays() {
   std::vector<RECT> displays;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR, HDC, LPRECT rect, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&displays));
+  EnumDisplayMonitors(nullptr, nullptr, AddDisplay, reinterpret_cast<LPARAM>(&displays));
   return displays;
 }
 
@@ -118,25 +117,21 @@ std::string ComboItem(HWND combo, LRESULT i) {
 
 // The resolution list of a running settings window: the combo box whose first
 // item is "Use desktop resolution" (every page's controls exist while it lives).
+BOOL CALLBACK FindResolutionList(HWND child, LPARAM found) {
+  char name[32] = {};
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "ComboBox") != 0 || ComboItem(child, 0) != "Use desktop resolution") return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
 std::vector<std::string> ResolutionItems(HWND setup) {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumChildWindows(
-      setup,
-      [](HWND child, LPARAM data) -> BOOL {
-        char name[32] = {};
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "ComboBox") != 0) return TRUE;
-        if (ComboItem(child, 0) != "Use desktop resolution") return TRUE;
-        reinterpret_cast<Search*>(data)->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  HWND list = nullptr;
+  EnumChildWindows(setup, FindResolutionList, reinterpret_cast<LPARAM>(&list));
   std::vector<std::string> items;
-  if (!search.found) return items;
-  const LRESULT count = SendMessageA(search.found, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) items.push_back(ComboItem(search.found, i));
+  if (!list) return items;
+  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) items.push_back(ComboItem(list, i));
   return items;
 }
 
