@@ -5,6 +5,8 @@
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -71,6 +73,8 @@ struct HttpServer::Impl {
     std::thread loop;
     std::thread writer;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> resumed{false};  // the writer woke connections up
+    int wake = -1;                     // an eventfd the writer signals after it resumed connections
     std::vector<Connection*> connections;  // the loop thread's
 
     std::mutex queueLock;
@@ -269,6 +273,12 @@ void HttpServer::Impl::RunWriter() {
             c->phase = Connection::kStored;
             MHD_resume_connection(c->mhd);
         }
+        // The library's own signal does not reach an outside event loop here.
+        resumed = true;
+        const uint64_t one = 1;
+        if (::write(wake, &one, sizeof one) < 0) {
+            // the counter is full: the loop is awake anyway
+        }
     }
 }
 
@@ -285,8 +295,24 @@ void HttpServer::Impl::CutLateConnections(int64_t now) {
 void HttpServer::Impl::RunLoop() {
     int64_t lastCheck = NowMs();
     int64_t lastFlush = lastCheck;
+    const MHD_DaemonInfo* events = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_EPOLL_FD);
+    pollfd ready[2] = {{events ? events->epoll_fd : -1, POLLIN, 0}, {wake, POLLIN, 0}};
+    int eagerRuns = 0;
     while (!stopping.load()) {
-        MHD_run_wait(daemon, kLoopWaitMs);
+        MHD_UNSIGNED_LONG_LONG libraryWait = kLoopWaitMs;
+        if (MHD_get_timeout(daemon, &libraryWait) != MHD_YES || libraryWait > kLoopWaitMs) libraryWait = kLoopWaitMs;
+        // A resumed connection takes the library a few runs (take it back, answer,
+        // send) without an event on its socket in between.
+        if (resumed.exchange(false)) eagerRuns = 3;
+        if (eagerRuns > 0) {
+            --eagerRuns;
+            libraryWait = 0;
+        }
+        if (poll(ready, 2, static_cast<int>(libraryWait)) > 0 && (ready[1].revents & POLLIN)) {
+            uint64_t count;
+            if (::read(wake, &count, sizeof count) < 0) count = 0;
+        }
+        MHD_run(daemon);
         const int64_t now = NowMs();
         if (now - lastCheck >= kLoopWaitMs) {
             CutLateConnections(now);
@@ -313,8 +339,12 @@ bool HttpServer::Start(int listener) {
         s->limits.connectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, s->limits.requestSeconds,
         MHD_OPTION_NOTIFY_CONNECTION, OnConnection, s, MHD_OPTION_URI_LOG_CALLBACK, OnRequestLine, s,
         MHD_OPTION_NOTIFY_COMPLETED, OnRequestEnd, s, MHD_OPTION_END);
-    if (!s->daemon) {
-        ::close(listener);
+    s->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (!s->daemon || s->wake < 0) {
+        if (s->daemon) MHD_stop_daemon(s->daemon);
+        else ::close(listener);
+        if (s->wake >= 0) ::close(s->wake);
+        s->daemon = nullptr;
         return false;
     }
     s->writer = std::thread([s] { s->RunWriter(); });
@@ -335,6 +365,7 @@ void HttpServer::Stop() {
     s->writer.join();
     MHD_stop_daemon(s->daemon);
     s->daemon = nullptr;
+    ::close(s->wake);
     s->FlushHeldBack();
 }
 
