@@ -19,7 +19,7 @@
 
 struct ServerLimits {
     unsigned connections = 1000;           // open connections in all
-    unsigned connectionsPerAddress = 16;   // open connections from one client address
+    unsigned connectionsPerAddress = 32;   // open connections from one client address
     unsigned requestSeconds = 10;          // to send one whole request (or idle between requests)
     size_t connectionMemory = 16 * 1024;   // per connection: request line, header fields, reply
     int logLinesPerSecond = 5;             // refusal lines over time
