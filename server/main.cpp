@@ -140,7 +140,12 @@ int main(int argc, char** argv) {
     if (options.command == "publish" && options.firstArgument < argc) {
         const int result = PublishVersion(options.data, argv[options.firstArgument], argv + options.firstArgument + 1,
                                           argc - options.firstArgument - 1);
-        if (result != kPublishOk) std::fprintf(stderr, "kvs_server: cannot publish (%d)\n", result);
+        const char* why = result == kPublishBadVersion   ? "the version is not one digit, a full stop and two digits"
+                          : result == kPublishBadAddress ? "an address is not http:// or https://, is longer than "
+                                                           "2048 characters or holds a character an address cannot"
+                          : result == kPublishTooLong    ? "the file would be longer than the program reads"
+                                                         : "the version file cannot be written";
+        if (result != kPublishOk) std::fprintf(stderr, "kvs_server: cannot publish: %s\n", why);
         return result == kPublishOk ? 0 : 1;
     }
     return Usage();
