@@ -8,11 +8,29 @@ set -euo pipefail
 exe=$1
 shift
 
-if [ -z "${KVS_WINE_ARCH:-}" ]; then
-  case "$(command -v file >/dev/null && file -b "$exe")" in
-    *x86-64*) KVS_WINE_ARCH=win64 ;;
-    *) KVS_WINE_ARCH=win32 ;;
+# The architecture of a PE file from its header's machine field (no `file`
+# needed); for a Wine builtin such as `reg`, that of the prefix, or else the
+# widest this machine runs.
+pe_arch() {
+  local at machine
+  at=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 1
+  [ -n "$at" ] || return 1
+  machine=$(od -An -tx2 -j$((at + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  case $machine in
+    8664) echo win64 ;;
+    014c) echo win32 ;;
+    *) return 1 ;;
   esac
+}
+if [ -z "${KVS_WINE_ARCH:-}" ]; then
+  if [ -f "$exe" ] && KVS_WINE_ARCH=$(pe_arch "$exe"); then
+    :
+  elif [ -n "${WINEPREFIX:-}" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+    KVS_WINE_ARCH=$(sed -n 's/^#arch=\(win32\|win64\)$/\1/p' "$WINEPREFIX/system.reg" | head -n 1)
+  fi
+  if [ -z "${KVS_WINE_ARCH:-}" ]; then
+    if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then KVS_WINE_ARCH=win32; else KVS_WINE_ARCH=win64; fi
+  fi
 fi
 if [ "$KVS_WINE_ARCH" = win64 ]; then
   WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -40,6 +58,13 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/.kvs-unmanaged" ]; then
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
       touch "$WINEPREFIX/.kvs-unmanaged"
+    "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+  fi
+  # A program that crashes ends at once with its exception written to stderr,
+  # instead of waiting behind Wine's crash dialog until a test times out.
+  if [ ! -f "$WINEPREFIX/.kvs-no-crash-dialog" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+      touch "$WINEPREFIX/.kvs-no-crash-dialog"
     "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
   fi
   # Wine's own fonts (Tahoma, Wingdings, ... from the fonts-wine package) serve

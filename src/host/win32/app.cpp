@@ -1,13 +1,12 @@
 #include "host/win32/app.h"
 
-#include <commctrl.h>
-
 #include "effects/modules.h"
 #include "host/cmdline.h"
 #include "host/diagnostics.h"
 #include "host/display_layout.h"
 #include "host/saver_input.h"
 #include "host/win32/displays.h"
+#include "host/win32/late_dlls.h"
 #include "host/win32/saver_window.h"
 #include "net/win32/online.h"
 #include "render/win32/bitmap_win32.h"
@@ -200,7 +199,7 @@ int RunConfigureMode(const CommandLine& line) {
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = sizeof controls;
     controls.dwICC = kCommonControlClasses;
-    InitCommonControlsEx(&controls);
+    late::InitCommonControlsEx(&controls);
     HWND owner = nullptr;
     if (line.hasOwner) {
         owner = GetParent(reinterpret_cast<HWND>(static_cast<uintptr_t>(line.owner)));
@@ -275,6 +274,7 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
+    SetRendererMipmapBuilder(late::BuildMipmapsWithGlu);
     SetInterfaceSoundHook(PlayNumberedUiSound);
     SetAboutPageHandlers(AboutPageHandlers{SendFeedbackFromAbout, CheckVersionFromAbout, nullptr});
     InstallWin32ExtensionHooks();
