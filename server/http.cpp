@@ -225,10 +225,7 @@ MHD_Result HttpServer::Impl::Answer(Connection* c, const char* method) {
     const RequestVerdict verdict = c->verdict;
     if (verdict.route == kRouteNone) {
         Refuse(c, verdict.reason);
-        return Queue(c->mhd, verdict.status, std::string(),
-                     verdict.status != 405                   ? nullptr
-                     : std::strcmp(verdict.reason, "feedback by a method other than GET") == 0 ? "GET"
-                                                                                               : "GET, HEAD");
+        return Queue(c->mhd, verdict.status, std::string(), verdict.allow);
     }
     if (verdict.route == kRouteVersion) {
         std::string text;

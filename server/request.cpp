@@ -67,19 +67,19 @@ std::string DataParameter(const char* target) {
 }
 
 RequestVerdict ClassifyRequest(const char* method, const char* target, bool bodyAnnounced) {
-    if (bodyAnnounced) return {kRouteNone, 413, "a request body"};
+    if (bodyAnnounced) return {kRouteNone, 413, "a request body", nullptr};
     const char* query = std::strchr(target, '?');
     const size_t pathLength = query ? static_cast<size_t>(query - target) : std::strlen(target);
     const bool get = std::strcmp(method, "GET") == 0;
     if (PathIs(target, pathLength, kVersionPath)) {
-        if (get || std::strcmp(method, "HEAD") == 0) return {kRouteVersion, 200, ""};
-        return {kRouteNone, 405, "a method other than GET or HEAD"};
+        if (get || std::strcmp(method, "HEAD") == 0) return {kRouteVersion, 200, "", nullptr};
+        return {kRouteNone, 405, "a method other than GET or HEAD", "GET, HEAD"};
     }
     if (PathIs(target, pathLength, kFeedbackPath)) {
-        if (get) return {kRouteFeedback, 200, ""};
-        return {kRouteNone, 405, "feedback by a method other than GET"};
+        if (get) return {kRouteFeedback, 200, "", nullptr};
+        return {kRouteNone, 405, "feedback by a method other than GET", "GET"};
     }
-    return {kRouteNone, 404, "an unknown path"};
+    return {kRouteNone, 404, "an unknown path", nullptr};
 }
 
 bool IsPublishableVersion(const char* text) {

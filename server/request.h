@@ -30,6 +30,7 @@ struct RequestVerdict {
     Route route;
     int status;          // 200 when routed, else 404, 405 or 413
     const char* reason;  // empty when routed
+    const char* allow;   // the methods the path takes, with 405; else nullptr
 };
 
 // `target` is the request target exactly as sent (path and query, nothing decoded);

@@ -348,12 +348,11 @@ int OpenFiles(pid_t pid) {
 std::string SlowClients(int port, pid_t pid, double seconds) {
     constexpr int kHostile = 1000;
     std::atomic<bool> running{true};
-    std::atomic<int> open{0};
     std::thread hostile([&] {
         std::vector<int> fds(kHostile, -1);
         std::vector<Clock::time_point> nextDrip(kHostile, Clock::now());
         while (running) {
-            int reopened = 0, alive = 0;
+            int reopened = 0;
             for (int i = 0; i < kHostile && running; ++i) {
                 if (fds[i] >= 0) {
                     pollfd p{fds[i], POLLIN, 0};
@@ -375,9 +374,7 @@ std::string SlowClients(int port, pid_t pid, double seconds) {
                     send(fds[i], "G", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
                     nextDrip[i] = Clock::now() + std::chrono::seconds(2);
                 }
-                alive += fds[i] >= 0;
             }
-            open = alive;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         for (int fd : fds) {
