@@ -98,7 +98,8 @@ int Serve(const Options& options) {
         std::fprintf(stderr, "kvs_server: cannot serve on %s:%d\n", options.listen.c_str(), port);
         return 1;
     }
-    std::printf("listening on http://%s:%d\n", options.listen.c_str(), port);
+    const bool v6 = options.listen.find(':') != std::string::npos;
+    std::printf("listening on http://%s%s%s:%d\n", v6 ? "[" : "", options.listen.c_str(), v6 ? "]" : "", port);
     std::fflush(stdout);
     int signal = 0;
     sigwait(&stopSignals, &signal);
