@@ -44,6 +44,7 @@ struct Connection {
     char client[64] = "?";       // the client's address
     int64_t deadlineMs = 0;      // when the request must be whole; 0 while a record is stored
     bool cut = false;            // shut down for its deadline
+    bool answered = false;       // a request was answered on it
     std::string target;          // the current request's target as sent
     // A request is answered at the library's second call: a reply queued at the first
     // one would close the connection.
@@ -183,6 +184,7 @@ void OnRequestEnd(void* cls, MHD_Connection*, void** requestContext, MHD_Request
     }
     c->phase = Connection::kIdle;
     c->target.clear();
+    c->answered = true;
     c->deadlineMs = NowMs() + server->limits.requestSeconds * 1000LL;
 }
 
@@ -285,6 +287,8 @@ void HttpServer::Impl::CutLateConnections(int64_t now) {
         // The library sees the end of the stream and closes the connection itself.
         ::shutdown(c->fd, SHUT_RDWR);
         c->cut = true;
+        // A kept-alive connection that merely went quiet after its replies is no refusal.
+        if (c->answered && c->target.empty()) continue;
         Log(c->client, "cut", "no whole request within " + std::to_string(limits.requestSeconds) + " s");
     }
 }

@@ -1,7 +1,7 @@
 // server_bench: measures kvs_server builds side by side, on loopback only, and
 // stops by itself (every case is bounded in time and count).
 //
-//   server_bench [--seconds S] LABEL=PATH [LABEL=PATH ...]
+//   server_bench [--seconds S] [--rates-only] LABEL=PATH [LABEL=PATH ...]
 //
 // For each build, on a fresh data folder each time: request rates of latest.txt at
 // 1/16/64/256 clients, with a new connection per request and with reused ones
@@ -445,9 +445,11 @@ int Hostile(int port, const std::string& head, size_t tailSize, char fill, const
 
 int main(int argc, char** argv) {
     double seconds = 2;
+    bool ratesOnly = false;
     std::vector<std::pair<std::string, std::string>> builds;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) seconds = std::atof(argv[++i]);
+        else if (!std::strcmp(argv[i], "--rates-only")) ratesOnly = true;
         else if (const char* eq = std::strchr(argv[i], '=')) builds.push_back({std::string(argv[i], static_cast<size_t>(eq - argv[i])), eq + 1});
     }
     if (builds.empty()) {
@@ -490,7 +492,7 @@ int main(int argc, char** argv) {
             Stop(s);
         }
     }
-    for (auto& [label, binary] : builds) {
+    for (auto& [label, binary] : ratesOnly ? decltype(builds)() : builds) {
         Server s = Start(binary, base + "-" + label);
         put("normal client beside 1,000 slow ones", label, SlowClients(s.port, s.pid, 15));
         Stop(s);
@@ -522,7 +524,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 1000000; ++i) millionFields += "A: b\r\n";
     millionFields += "\r\n";
     for (const Case& c : cases) {
-        for (auto& [label, binary] : builds) {
+        for (auto& [label, binary] : ratesOnly ? decltype(builds)() : builds) {
             Server s = Start(binary, base + "-" + label);
             const auto start = Clock::now();
             std::vector<int> statuses(static_cast<size_t>(c.parallel));
@@ -544,7 +546,7 @@ int main(int argc, char** argv) {
             Stop(s);
         }
     }
-    for (auto& [label, binary] : builds) {
+    for (auto& [label, binary] : ratesOnly ? decltype(builds)() : builds) {
         Server s = Start(binary, base + "-" + label);
         const std::string unique = Base64("head@x.y|n|0.54|1|0|c|1|m");
         OneRequest(s.port, Get("/pellor/kvsfb/feedback.php?data=" + unique, false, "HEAD"));
