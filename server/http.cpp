@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/tcp.h>
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -45,6 +46,7 @@ struct Connection {
     int64_t deadlineMs = 0;      // when the request must be whole; 0 while a record is stored
     bool cut = false;            // shut down for its deadline
     bool answered = false;       // a request was answered on it
+    uint64_t bytesBefore = 0;    // received before the current request
     std::string target;          // the current request's target as sent
     // A request is answered at the library's second call: a reply queued at the first
     // one would close the connection.
@@ -53,6 +55,13 @@ struct Connection {
     FeedbackEntry entry;         // the record to store
     std::string reply;           // its reply once stored
 };
+
+// Bytes the connection has received so far, by the kernel's count.
+uint64_t BytesReceived(int fd) {
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    return getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 ? info.tcpi_bytes_received : 0;
+}
 
 void FormatAddress(const sockaddr* address, char* out, size_t capacity) {
     const socklen_t length = address->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
@@ -158,6 +167,11 @@ void OnConnection(void* cls, MHD_Connection* mhd, void** socketContext, MHD_Conn
     }
     auto* c = static_cast<Connection*>(*socketContext);
     if (!c) return;
+    // Bytes arrived but no request line was read: the library refused the line (414,
+    // 400). The kernel's count includes the client's FIN as one byte.
+    if (c->target.empty() && !c->cut && BytesReceived(c->fd) > c->bytesBefore + 1) {
+        server->Log(c->client, "refused", "request line too long or malformed");
+    }
     Connection* last = server->connections.back();
     server->connections[c->index] = last;
     last->index = c->index;
@@ -179,11 +193,13 @@ void OnRequestEnd(void* cls, MHD_Connection*, void** requestContext, MHD_Request
     auto* c = static_cast<Connection*>(*requestContext);
     if (!c) return;
     if (code != MHD_REQUEST_TERMINATED_COMPLETED_OK && code != MHD_REQUEST_TERMINATED_DAEMON_SHUTDOWN &&
-        code != MHD_REQUEST_TERMINATED_CLIENT_ABORT && !c->cut) {
-        server->Log(c->client, "request ended by a fault", c->target.substr(0, kLoggedTarget));
+        code != MHD_REQUEST_TERMINATED_CLIENT_ABORT && c->phase == Connection::kIdle && !c->cut) {
+        server->Log(c->client, "refused",
+                    "request head too large or malformed (" + c->target.substr(0, kLoggedTarget) + ")");
     }
     c->phase = Connection::kIdle;
     c->target.clear();
+    c->bytesBefore = BytesReceived(c->fd);
     c->answered = true;
     c->deadlineMs = NowMs() + server->limits.requestSeconds * 1000LL;
 }
@@ -200,9 +216,8 @@ void OnLibraryMessage(void* cls, const char* format, va_list arguments) {
     char text[256];
     std::vsnprintf(text, sizeof text, format, arguments);
     text[std::strcspn(text, "\r\n")] = '\0';
-    // "Error processing request (HTTP response code is 431 ('<html>...')). Closing
-    // connection.": the page it sends is left out.
-    if (char* page = std::strstr(text, " ('<")) std::strcpy(page, ")");
+    // Its refusals of a request are logged per connection, with the client's address.
+    if (std::strncmp(text, "Error processing request", 24) == 0) return;
     static_cast<HttpServer::Impl*>(cls)->Log("-", "http", text);
 }
 

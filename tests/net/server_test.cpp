@@ -330,6 +330,8 @@ TEST(Server, RefusesHostileRequestsPromptlyWithoutTouchingRows) {
     const std::string log = server.Log();
     EXPECT_NE(log.find("Z 127.0.0.1 refused: data not Base64"), std::string::npos) << log;
     EXPECT_NE(log.find("Z 127.0.0.1 refused: a request body"), std::string::npos) << log;
+    EXPECT_NE(log.find("Z 127.0.0.1 refused: request line too long or malformed"), std::string::npos) << log;
+    EXPECT_NE(log.find("Z 127.0.0.1 refused: request head too large or malformed"), std::string::npos) << log;
 }
 
 TEST(Server, AnswersHalfClosedAndPipelinedClientsInOrder) {
