@@ -25,27 +25,11 @@ if(EXISTS ${KVS_ROOT}/resources/art.cmake)
   list(APPEND KVS_RC_DEFINES KVS_HAVE_ART)
 endif()
 
-# DLLs only some commands need (dialogs, the network, sound, the mipmap
-# builder without the GL extension, the common controls of the settings
-# window) are loaded at their first call, not at process start.
-set(KVS_DELAYED_DLLS comctl32 comdlg32 glu32 shell32 wininet winmm)
-set(KVS_DELAYED_LIBS)
-foreach(dll ${KVS_DELAYED_DLLS})
-  set(lib ${CMAKE_BINARY_DIR}/delay-import/lib${dll}_delay.a)
-  if(NOT EXISTS ${lib} OR ${KVS_ROOT}/cmake/delay_import_lib.sh IS_NEWER_THAN ${lib})
-    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay-import)
-    execute_process(COMMAND ${KVS_ROOT}/cmake/delay_import_lib.sh ${KVS_TRIPLET} ${dll} ${lib}
-                    RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "cannot write the delay-load import library of ${dll}")
-    endif()
-  endif()
-  list(APPEND KVS_DELAYED_LIBS ${lib})
-endforeach()
-
+# DLLs only some commands need (dialogs, the network, sound, GLU, the common
+# controls of the settings window, the shell) are not linked: the program loads
+# them by name at the first call of one of their functions (host/win32/late_dlls.h).
 add_library(kvs_win32 STATIC ${KVS_WIN32_SOURCES})
-target_link_libraries(kvs_win32 PUBLIC kvs_core opengl32 gdi32 ${KVS_DELAYED_LIBS}
-                      advapi32 user32 kernel32)
+target_link_libraries(kvs_win32 PUBLIC kvs_core opengl32 gdi32 advapi32 user32 kernel32)
 
 # The screensaver.
 set(KVS_SCR_NAME TheKorvanSelwyth)
@@ -76,8 +60,11 @@ target_link_libraries(kvs_saver_options PRIVATE kvs_core ${KVS_STATIC_RUNTIME})
 
 # The shipped build may be another tree (i686); tests that inspect the shipped
 # executable's resources are pointed at it.
-if(NOT KVS_SHIPPED_SCR)
+if(KVS_SHIPPED_SCR)
+  get_filename_component(KVS_SHIPPED_DIR ${KVS_SHIPPED_SCR} DIRECTORY)
+else()
   set(KVS_SHIPPED_SCR ${KVS_SCR_PATH})
+  set(KVS_SHIPPED_DIR ${CMAKE_BINARY_DIR})
 endif()
 
 # GoogleTest, built from Debian's sources with this compiler.
@@ -106,10 +93,17 @@ endfunction()
 # resources, and SSE2 arithmetic in the portable core's objects.
 find_program(KVS_I686_OBJDUMP i686-w64-mingw32-objdump)
 find_program(KVS_I686_CXX i686-w64-mingw32-g++-posix)
-get_filename_component(KVS_SHIPPED_DIR ${KVS_SHIPPED_SCR} DIRECTORY)
 add_test(NAME kvs_shipped_scr_check
          COMMAND bash ${KVS_ROOT}/tests/host/shipped_scr_check.sh ${KVS_I686_OBJDUMP} ${KVS_SHIPPED_SCR}
                  ${KVS_SHIPPED_DIR}/CMakeFiles/kvs_core.dir)
+# No call of either Windows program goes through an import slot that nothing
+# fills (it would jump to address 0, in one architecture only).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(KVS_SLOT_CHECK ${Python3_EXECUTABLE} ${KVS_ROOT}/tests/host/import_slot_check.py)
+add_test(NAME kvs_import_slot_check COMMAND ${KVS_SLOT_CHECK} ${CMAKE_OBJDUMP} ${KVS_SCR_PATH})
+if(NOT KVS_SHIPPED_SCR STREQUAL KVS_SCR_PATH)
+  add_test(NAME kvs_shipped_import_slot_check COMMAND ${KVS_SLOT_CHECK} ${KVS_I686_OBJDUMP} ${KVS_SHIPPED_SCR})
+endif()
 # The i686 compiler refuses function pointers without their calling convention.
 add_test(NAME kvs_calling_convention_guard
          COMMAND ${KVS_I686_CXX} -std=c++17 -fsyntax-only -DWIN32_LEAN_AND_MEAN -I${KVS_ROOT}/src

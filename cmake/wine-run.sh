@@ -2,17 +2,25 @@
 # Runs a Windows program under Wine: a prefix of its own per build tree (created
 # on first use), the Wine that matches the program's architecture, and a virtual
 # display when none is set.
+#   wine-run.sh --prepare    only sets the prefix up (with KVS_WINE_ARCH)
 #   KVS_WINE_ARCH  win32 | win64 (default: from the program's PE header)
 #   WINEPREFIX     the prefix to use (default: beside the program)
 set -euo pipefail
 exe=$1
 shift
 
+# The architecture: the program's; for a Wine builtin such as `reg`, the
+# prefix's, or else the widest this machine runs.
+source "$(dirname "$0")/../tools/wine-env.sh"
 if [ -z "${KVS_WINE_ARCH:-}" ]; then
-  case "$(command -v file >/dev/null && file -b "$exe")" in
-    *x86-64*) KVS_WINE_ARCH=win64 ;;
-    *) KVS_WINE_ARCH=win32 ;;
-  esac
+  if [ -f "$exe" ] && KVS_WINE_ARCH=$(kvs_pe_arch "$exe"); then
+    :
+  elif [ -n "${WINEPREFIX:-}" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+    KVS_WINE_ARCH=$(sed -n 's/^#arch=\(win32\|win64\)$/\1/p' "$WINEPREFIX/system.reg" | head -n 1)
+  fi
+  if [ -z "${KVS_WINE_ARCH:-}" ]; then
+    KVS_WINE_ARCH=$(kvs_runnable_tree)
+  fi
 fi
 if [ "$KVS_WINE_ARCH" = win64 ]; then
   WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -42,6 +50,13 @@ mkdir -p "$(dirname "$WINEPREFIX")"
       touch "$WINEPREFIX/.kvs-unmanaged"
     "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
   fi
+  # A program that crashes ends at once with its exception written to stderr,
+  # instead of waiting behind Wine's crash dialog until a test times out.
+  if [ ! -f "$WINEPREFIX/.kvs-no-crash-dialog" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+      touch "$WINEPREFIX/.kvs-no-crash-dialog"
+    "$(dirname "$WINE")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+  fi
   # Wine's own fonts (Tahoma, Wingdings, ... from the fonts-wine package) serve
   # a program only from the prefix's Fonts folder; Debian's Wine does not look
   # where the package puts them.
@@ -53,6 +68,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+[ "$exe" != --prepare ] || exit 0
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24 +extension GLX" "$WINE" "$exe" "$@"
 fi

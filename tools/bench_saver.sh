@@ -37,6 +37,8 @@ builds=("$PWD/$tree")
 [ -n "${KVS_BENCH_BASELINE:-}" ] && builds+=("$(readlink -f "$KVS_BENCH_BASELINE")")
 ceiling="$PWD/$tree/kvs_ceiling.exe"
 export WINEPREFIX="$PWD/$tree/wineprefix-bench"
+KVS_WINE_ARCH=$(kvs_pe_arch "$PWD/$tree/TheKorvanSelwyth.scr")
+export KVS_WINE_ARCH
 seconds=${1:-14}
 skip=4
 parts=" ${KVS_BENCH_PARTS:-rate noop ceiling start} "

@@ -21,6 +21,9 @@ for f in "$scr" "$options"; do
   [ -f "$f" ] || { echo "missing $f: build the $tree tree first" >&2; exit 1; }
 done
 export WINEPREFIX="$PWD/$tree/wineprefix-sheet"
+# Every Wine command here (the builtin `reg` too) runs in the program's architecture.
+KVS_WINE_ARCH=$(kvs_pe_arch "$scr")
+export KVS_WINE_ARCH
 server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 work=$(mktemp -d)
 

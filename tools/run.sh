@@ -16,6 +16,9 @@ if [ "$tree" != win32 ]; then
 fi
 scr="$PWD/build/$tree/TheKorvanSelwyth.scr"
 export WINEPREFIX="$PWD/build/$tree/wineprefix"
+# The prefix first (its first boot takes a while), so that the saver's seconds
+# count from its own start.
+KVS_WINE_ARCH=$(kvs_pe_arch "$scr") cmake/wine-run.sh --prepare
 mkdir -p out
 build/win32/host-tools/tools/artgen/kvs_artgen --contact-sheet out/artwork.png || true
 [ $# -gt 0 ] || set -- /s
@@ -37,20 +40,24 @@ if [ "${1:-}" = /c ] || [ "${1:-}" = /C ]; then
   exec tools/settings_sheet.sh
 fi
 
-# Headless: a virtual display, a few seconds of the saver, screenshots.
+# Headless: a virtual display, a few seconds of the saver, screenshots. The
+# saver's own output and Wine's (a crash report among it) go to out/wine.log.
 seconds=${KVS_RUN_SECONDS:-8}
 kvs_ensure_display "${KVS_RUN_SCREEN:-1024x768x24}"
 mkdir -p out
-(cd out && exec ../cmake/wine-run.sh "$scr" "$@") &
+rm -f out/screen-*s.png
+(cd out && exec ../cmake/wine-run.sh "$scr" "$@" >wine.log 2>&1) &
 pid=$!
 shots=0
+ended_early=0
 for t in $(seq 1 "$seconds"); do
   sleep 1
-  kill -0 "$pid" 2>/dev/null || break
+  kill -0 "$pid" 2>/dev/null || { ended_early=1; break; }
   if [ $((t % 2)) -eq 0 ]; then
     xwd -root -silent | convert xwd:- "out/screen-${t}s.png" && shots=$((shots + 1))
   fi
 done
+killed=0
 if kill -0 "$pid" 2>/dev/null; then
   # Escape ends the saver; without a window manager Wine takes a moment to let go
   # of a full-screen window.
@@ -59,8 +66,23 @@ if kill -0 "$pid" 2>/dev/null; then
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill "$pid" 2>/dev/null || true
+  if kill -0 "$pid" 2>/dev/null; then
+    killed=1
+    kill "$pid" 2>/dev/null || true
+    "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -k >/dev/null 2>&1 || true
+  fi
 fi
 status=0
 wait "$pid" || status=$?
-echo "run: exit status $status, $shots screenshot(s) in out/"
+crash=$(grep -m1 -E '^wine: Unhandled|^Unhandled exception' out/wine.log || true)
+echo "run: exit status $status, $shots screenshot(s) in out/, Wine's output in out/wine.log"
+if [ -n "$crash" ]; then
+  echo "run: the saver crashed: $crash" >&2
+  exit 1
+elif [ "$killed" = 1 ]; then
+  echo "run: the saver did not end within 10 s of Escape and was stopped" >&2
+  exit 1
+elif [ "$status" -ne 0 ]; then
+  echo "run: the saver ended with status $status$([ "$ended_early" = 1 ] && echo ' before Escape was pressed')" >&2
+  exit 1
+fi

@@ -25,4 +25,10 @@ subdirs("$PWD/build/native" "$PWD/build/fuzz" "$PWD/build/$tree")
 CTEST
 
 kvs_ensure_display 1280x1024x24
+if [ "$tree" = win32 ]; then
+  echo "test: the Wine tests run the shipped i686 program, build/win32/TheKorvanSelwyth.scr (32-bit Wine)"
+else
+  echo "test: this machine cannot execute 32-bit code: the Wine tests run the x86_64 build," \
+    "build/win64/TheKorvanSelwyth.scr (64-bit Wine); the shipped i686 file is checked as data"
+fi
 ctest --test-dir build/all --output-on-failure -j"$jobs" "$@"

@@ -11,6 +11,20 @@ kvs_runnable_tree() {
   fi
 }
 
+# The Wine architecture a Windows program needs (win32 or win64), read from its
+# PE header's machine field; fails for anything else.
+kvs_pe_arch() {
+  local at machine
+  at=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$at" ] || return 1
+  machine=$(od -An -tx2 -j$((at + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  case $machine in
+    8664) echo win64 ;;
+    014c) echo win32 ;;
+    *) return 1 ;;
+  esac
+}
+
 # Starts Xvfb on a free display unless one is already set; stops it on exit.
 kvs_ensure_display() {
   local size=${1:-1280x1024x24}

@@ -14,5 +14,6 @@ if(WIN32)
   list(APPEND KVS_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/win32/app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/saver_window.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/win32/displays.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/win32/displays.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/late_dlls.cpp)
 endif()

@@ -15,6 +15,15 @@
 namespace {
 
 RendererBitmapLoader g_loader = nullptr;
+#if defined(_WIN32)
+RendererMipmapBuilder g_mipmapBuilder = nullptr;
+#else
+int LinkedGluMipmaps(unsigned target, int internalFormat, int width, int height, unsigned format, unsigned type,
+                     const void* pixels) {
+    return gluBuild2DMipmaps(target, internalFormat, width, height, format, type, pixels);
+}
+RendererMipmapBuilder g_mipmapBuilder = LinkedGluMipmaps;
+#endif
 
 int32_t LoadPicture(aBitmap& bitmap, int id) { return g_loader ? g_loader(bitmap, id) : kBitmapInvalid; }
 
@@ -62,6 +71,7 @@ void BuildGlyphTable(aBitmap& work, uint32_t* table, int family, bool lowTexture
 }  // namespace
 
 void SetRendererBitmapLoader(RendererBitmapLoader loader) { g_loader = loader; }
+void SetRendererMipmapBuilder(RendererMipmapBuilder builder) { g_mipmapBuilder = builder; }
 
 namespace {
 
@@ -117,7 +127,10 @@ void FillTextureLevels(int32_t width, int32_t height, uint32_t format, const voi
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
     } else {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, width, height, format, GL_UNSIGNED_BYTE, pixels);
+        if (!g_mipmapBuilder ||
+            g_mipmapBuilder(GL_TEXTURE_2D, GL_ALPHA8, width, height, format, GL_UNSIGNED_BYTE, pixels) != 0) {
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+        }
     }
 }
 

@@ -61,6 +61,14 @@ extern RendererState renderer;
 typedef int32_t (*RendererBitmapLoader)(aBitmap& bitmap, int id);
 void SetRendererBitmapLoader(RendererBitmapLoader loader);
 
+// Builds every mipmap level of the bound texture where the driver cannot make
+// them itself (gluBuild2DMipmaps' arguments and result). Natively GLU is linked;
+// the Win32 layer installs GLU found at its first use. Without a builder only
+// the full-size level is uploaded.
+typedef int (*RendererMipmapBuilder)(unsigned target, int internalFormat, int width, int height, unsigned format,
+                                     unsigned type, const void* pixels);
+void SetRendererMipmapBuilder(RendererMipmapBuilder builder);
+
 // Everything the frames need, once, with the window's context current. The
 // window is not used; `lowTextures` selects the 2000-range pictures. Returns 0.
 int InitRenderer(void* window, bool lowTextures);

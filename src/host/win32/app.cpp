@@ -1,13 +1,12 @@
 #include "host/win32/app.h"
 
-#include <commctrl.h>
-
 #include "effects/modules.h"
 #include "host/cmdline.h"
 #include "host/diagnostics.h"
 #include "host/display_layout.h"
 #include "host/saver_input.h"
 #include "host/win32/displays.h"
+#include "host/win32/late_dlls.h"
 #include "host/win32/saver_window.h"
 #include "net/win32/online.h"
 #include "render/win32/bitmap_win32.h"
@@ -134,8 +133,8 @@ int RunSaverMode() {
     const bool enumerated = EnumerateDisplays();
     if (!enumerated) UsePrimaryScreenOnly(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     ApplyMultiDisplayOverrides(settings, displayCount);
-    TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d", displayCount, desktopRect.left, desktopRect.top,
-              desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0);
+    TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d text_zoom=%d", displayCount, desktopRect.left,
+              desktopRect.top, desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0, settings.textZoomIn);
 
     InitSimulationAndEffects();
 
@@ -200,7 +199,7 @@ int RunConfigureMode(const CommandLine& line) {
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = sizeof controls;
     controls.dwICC = kCommonControlClasses;
-    InitCommonControlsEx(&controls);
+    late::InitCommonControlsEx(&controls);
     HWND owner = nullptr;
     if (line.hasOwner) {
         owner = GetParent(reinterpret_cast<HWND>(static_cast<uintptr_t>(line.owner)));
@@ -259,6 +258,16 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
     ReadDiagnosticsOptions();
     TraceLine("start command=\"%s\"", commandLine ? commandLine : "");
 
+    // The switch is read first: the full-screen and preview windows declare DPI
+    // awareness before any window or display query, the settings window does not
+    // (its layout is in fixed pixels, and Windows enlarges it as a whole).
+    CommandLine line;
+    ParseCommandLine(commandLine, &line);
+    DpiAwareness awareness = kDpiUnaware;
+    if (line.mode == SaverMode::kSaver || line.mode == SaverMode::kPreview) awareness = DeclareDpiAware();
+    if (TraceEnabled())
+        TraceLine("dpi awareness=%d pixels_per_inch=%d", static_cast<int>(awareness), ScreenPixelsPerInch());
+
     BuildDisplayModeList(displayModes);
     if (!RegisterWindowClasses()) {
         DestroyDisplayModeList(displayModes);
@@ -275,12 +284,11 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
         SetEvaluatorClock(TickCountClock);
     }
     SetRendererBitmapLoader(LoadProgramBitmap);
+    SetRendererMipmapBuilder(late::BuildMipmapsWithGlu);
     SetInterfaceSoundHook(PlayNumberedUiSound);
     SetAboutPageHandlers(AboutPageHandlers{SendFeedbackFromAbout, CheckVersionFromAbout, nullptr});
     InstallWin32ExtensionHooks();
 
-    CommandLine line;
-    ParseCommandLine(commandLine, &line);
     switch (line.mode) {
         case SaverMode::kSaver:
             return RunSaverMode();

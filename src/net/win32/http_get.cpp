@@ -1,10 +1,9 @@
 #include "net/win32/http_get.h"
 
-#include <wininet.h>
-
 #include <atomic>
 #include <cstring>
 
+#include "host/win32/late_dlls.h"
 #include "net/endpoints.h"
 #include "net/version_file.h"
 #include "net/win32/transmission.h"
@@ -37,32 +36,32 @@ void Step(const Request& request) {
 
 // Honoured by WinINet on Windows; the waits of HttpGetOnce cover the rest.
 void SetTimeouts(HINTERNET handle, DWORD ms) {
-    InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
-    InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
-    InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
 }
 
 DWORD WINAPI RequestThread(void* parameter) {
     Request* request = static_cast<Request*>(parameter);
-    HINTERNET internet = InternetOpenA(kProductCaption, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET internet = late::InternetOpenA(kProductCaption, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     Step(*request);
     if (internet) SetTimeouts(internet, NetTimeoutMs());
-    HINTERNET url = internet ? InternetOpenUrlA(internet, request->address, nullptr, 0, INTERNET_FLAG_RAW_DATA, 0)
+    HINTERNET url = internet ? late::InternetOpenUrlA(internet, request->address, nullptr, 0, INTERNET_FLAG_RAW_DATA, 0)
                              : nullptr;
     Step(*request);
     ReleaseSemaphore(request->stages, 1, nullptr);
     Step(*request);
     DWORD read = 0, status = 0, size = sizeof status;
-    const bool ok = url && InternetReadFile(url, request->reply, kVersionFileMaxBytes, &read);
-    if (ok && !HttpQueryInfoA(url, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+    const bool ok = url && late::InternetReadFile(url, request->reply, kVersionFileMaxBytes, &read);
+    if (ok && !late::HttpQueryInfoA(url, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
         status = 0;
     }
     // An answer other than 200 OK (a missing file, a proxy's error page) has no
     // version number or reply in it.
     request->length = !ok ? -1 : status == HTTP_STATUS_OK ? static_cast<int>(read) : 0;
     ReleaseSemaphore(request->stages, 1, nullptr);
-    if (url) InternetCloseHandle(url);
-    if (internet) InternetCloseHandle(internet);
+    if (url) late::InternetCloseHandle(url);
+    if (internet) late::InternetCloseHandle(internet);
     Release(request);
     return 0;
 }

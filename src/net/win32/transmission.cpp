@@ -1,12 +1,9 @@
 #include "net/win32/transmission.h"
 
-#include <commctrl.h>
-#include <shellapi.h>
-#include <wininet.h>
-
 #include <atomic>
 #include <cstdio>
 
+#include "host/win32/late_dlls.h"
 #include "net/endpoints.h"
 #include "net/feedback.h"
 #include "net/version_file.h"
@@ -69,13 +66,13 @@ int Tell(const TransferJob& job, uint32_t id, UINT style) { return Tell(job, Get
 
 void OpenAddress(const char* address) {
     if (g_shellOpen) g_shellOpen(address);
-    else ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    else late::ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 // Fetches the job's address into `reply`. Returns the bytes read (0: nothing usable
 // arrived), or -1 after a failed connection or read, once message 9401 has been shown.
 int Fetch(const TransferJob& job, char* reply) {
-    if (!reply || InternetAttemptConnect(0) != ERROR_SUCCESS) {
+    if (!reply || late::InternetAttemptConnect(0) != ERROR_SUCCESS) {
         Tell(job, kConnectionFailedId, MB_ICONERROR);
         return -1;
     }
@@ -217,7 +214,7 @@ INT_PTR CALLBACK TransmissionProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 void EnsureProgressBarClass() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    late::InitCommonControlsEx(&controls);
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #include "settings/win32/presets.h"
 
-#include <commdlg.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "host/win32/late_dlls.h"
 #include "settings/presetfile.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
@@ -201,7 +200,7 @@ int ExportPreset(HWND owner, const char* name) {
     OPENFILENAMEA dialog;
     InitFileDialog(dialog, owner, file, GetString(kExportTitleId),
                    OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-    if (!GetSaveFileNameA(&dialog)) return kPresetCommandCancelled;
+    if (!late::GetSaveFileNameA(&dialog)) return kPresetCommandCancelled;
     return ExportPresetToFile(name, file);
 }
 
@@ -211,7 +210,7 @@ int ImportPresetWithDialog(HWND owner, PresetListSink* sink) {
     OPENFILENAMEA dialog;
     InitFileDialog(dialog, owner, file, GetString(kImportTitleId),
                    OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-    if (!GetOpenFileNameA(&dialog)) return kImportFailed;
+    if (!late::GetOpenFileNameA(&dialog)) return kImportFailed;
     const int result = ImportPresetFile(owner, file);
     if (result != kImportFailed && sink) RefreshPresetList(*sink);
     return result;

@@ -1,10 +1,9 @@
 #include "settings/win32/storage.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "host/win32/late_dlls.h"
 #include "settings/presetfile.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
@@ -142,6 +141,6 @@ int RegisterPresetFileType() {
         RegCloseKey(extension);
     }
 
-    if (created) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    if (created) late::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     return created ? 1 : 0;
 }

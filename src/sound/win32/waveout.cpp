@@ -1,11 +1,11 @@
 #include "sound/win32/waveout.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstring>
 
 #include "host/diagnostics.h"
+#include "host/win32/late_dlls.h"
 #include "sound/device.h"
 #include "sound/held_events.h"
 #include "sound/mixer.h"
@@ -114,7 +114,7 @@ bool OpenDevice() {
     format.wBitsPerSample = 16;
     format.nBlockAlign = 4;
     format.nAvgBytesPerSec = kMixRate * 4;
-    if (waveOutOpen(&g_output.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(g_output.bufferDone), 0,
+    if (late::waveOutOpen(&g_output.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(g_output.bufferDone), 0,
                     CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         g_output.device = nullptr;
         CloseHandle(g_output.bufferDone);
@@ -136,7 +136,7 @@ void Submit(int k) {
     WAVEHDR& header = g_output.headers[k];
     Mix(g_output.pcm[k]);
     header.dwFlags &= ~WHDR_DONE;
-    waveOutWrite(g_output.device, &header, sizeof header);
+    late::waveOutWrite(g_output.device, &header, sizeof header);
 }
 
 // Keeps the device's queue full until asked to stop; buffers come back in the
@@ -147,7 +147,7 @@ void RunDevice() {
         std::memset(&header, 0, sizeof header);
         header.lpData = reinterpret_cast<LPSTR>(g_output.pcm[k]);
         header.dwBufferLength = sizeof g_output.pcm[k];
-        waveOutPrepareHeader(g_output.device, &header, sizeof header);
+        late::waveOutPrepareHeader(g_output.device, &header, sizeof header);
     }
     for (int k = 0; k < kBuffers; ++k) Submit(k);
     int oldest = 0;
@@ -158,9 +158,9 @@ void RunDevice() {
             oldest = (oldest + 1) % kBuffers;
         }
     }
-    waveOutReset(g_output.device);
-    for (WAVEHDR& header : g_output.headers) waveOutUnprepareHeader(g_output.device, &header, sizeof header);
-    waveOutClose(g_output.device);
+    late::waveOutReset(g_output.device);
+    for (WAVEHDR& header : g_output.headers) late::waveOutUnprepareHeader(g_output.device, &header, sizeof header);
+    late::waveOutClose(g_output.device);
     CloseHandle(g_output.bufferDone);
     g_output.device = nullptr;
     g_output.bufferDone = nullptr;

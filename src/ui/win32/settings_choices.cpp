@@ -2,12 +2,11 @@
 // three display-mode lists of the Properties page.
 #include <windows.h>
 
-#include <commdlg.h>
-
 #include <cstddef>
 #include <cstring>
 
 #include "host/display_modes.h"
+#include "host/win32/late_dlls.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "ui/colour_menus.h"
@@ -49,7 +48,7 @@ void ChooseCustomColour(SettingsWindowState& state, ColourMenu menu) {
     choice.lpCustColors = custom;
     choice.Flags = kColourDialogFlags;
     choice.lpfnHook = CentreColourDialog;
-    if (ChooseColorA(&choice)) {
+    if (late::ChooseColorA(&choice)) {
         ColorrefToColour(choice.rgbResult, rgb);
         SetMenuColour(settings, menu, rgb);
     }

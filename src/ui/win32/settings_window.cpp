@@ -1,9 +1,8 @@
 #include "ui/win32/settings_window.h"
 
-#include <shellapi.h>
-
 #include <cstring>
 
+#include "host/win32/late_dlls.h"
 #include "render/win32/bitmap_win32.h"
 #include "settings/settings.h"
 #include "settings/win32/presets.h"
@@ -42,7 +41,7 @@ void OpenAddress(HWND window, const char* address) {
         g_about.openAddress(window, address);
         return;
     }
-    ShellExecuteA(window, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    late::ShellExecuteA(window, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // A slider, check box or edit changed its value.
@@ -168,6 +167,7 @@ void Destroy(SettingsWindowState& state) {
     for (HBITMAP& picture : state.closePictures)
         if (picture) DeleteObject(picture);
     if (state.linkFont) DeleteObject(state.linkFont);
+    if (state.ownFont) DeleteObject(state.ownFont);
     if (state.fieldBrush) DeleteObject(state.fieldBrush);
     std::memset(&state, 0, sizeof state);
 }

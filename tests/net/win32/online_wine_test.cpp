@@ -172,7 +172,7 @@ std::string Online::g_realServer;
 TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
     const std::string newer =
         "A new version of The Korvan Selwyth Screensaver is available on the makers' server.\n\n"
-        "Your version: 0.54\nNew version: %s\n\nThe new version can be downloaded from:\n%s\n"
+        "Your version: " KVS_VERSION_TEXT "\nNew version: %s\n\nThe new version can be downloaded from:\n%s\n"
         "Do you want to open the first download address right now?";
     auto Newer = [&newer](const char* version, const char* list) {
         char text[1024];
@@ -189,7 +189,8 @@ TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
          Newer("0.99", "http://a.example/new\r\nhttp://b.example/\r\n"), IDYES, "http://a.example/new"},
         {"0.99\nhttp://a.example/new\n", Newer("0.99", "http://a.example/new\n"), IDNO, nullptr},
         {"2.00\nC:\\Windows\\notepad.exe\n", Newer("2.00", "C:\\Windows\\notepad.exe\n"), IDYES, nullptr},
-        {"0.54\nhttp://a.example/old\n", "You have the newest version. The latest published version is 0.54.", IDOK,
+        {KVS_VERSION_TEXT "\nhttp://a.example/old\n",
+         "You have the newest version. The latest published version is " KVS_VERSION_TEXT ".", IDOK,
          nullptr},
         // Unreadable files (the reader's cases are checked natively).
         {"", kServerProblem, IDOK, nullptr},

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/win32/late_dlls.h"
 #include "render/gl_api.h"
 #include "render/win32/glcontext.h"
 
@@ -137,6 +138,27 @@ TEST(GLContext, ExtensionsResolveThroughWgl) {
   EXPECT_NE(GetEntryPoint(registry, "glBindBufferARB"), UnavailableExtensionStub);
   EXPECT_NE(GetEntryPoint(registry, "glBufferDataARB"), UnavailableExtensionStub);
   ReleaseExtensionRegistry(registry);
+  ReleaseGLContext(window, context);
+  DestroyWindow(window);
+}
+
+// GLU, loaded at its first use, builds every level where the driver cannot.
+TEST(GLContext, LateGluBuildsEveryMipmapLevel) {
+  HWND window = MakeWindow(16, 16);
+  GLContext* context = CreateGLContext(window, false, false);
+  ASSERT_NE(context->renderingContext, nullptr);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  unsigned char alpha[8 * 4];
+  for (int i = 0; i < 8 * 4; ++i) alpha[i] = static_cast<unsigned char>(i * 8);
+  ASSERT_EQ(late::BuildMipmapsWithGlu(GL_TEXTURE_2D, GL_ALPHA8, 8, 4, GL_ALPHA, GL_UNSIGNED_BYTE, alpha), 0);
+  GLint width = 0, height = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 3, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 3, GL_TEXTURE_HEIGHT, &height);
+  EXPECT_EQ(width, 1);
+  EXPECT_EQ(height, 1);
+  glDeleteTextures(1, &name);
   ReleaseGLContext(window, context);
   DestroyWindow(window);
 }

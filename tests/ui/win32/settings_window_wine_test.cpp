@@ -5,7 +5,6 @@
 // program and photographs every page and effect group with a hint showing.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "host/display_modes.h"
+#include "host/win32/late_dlls.h"
 #include "host/win32/saver_harness.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
@@ -113,7 +113,8 @@ protected:
     static void SetUpTestSuite() {
         scr_ = regtest::UseShippedResources();
         SetInterfaceSoundHook(RecordSound);
-        InitCommonControls();
+        INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+        late::InitCommonControlsEx(&controls);
         RegisterSettingsWindowClass(GetModuleHandleA(nullptr));
     }
     void SetUp() override {
