@@ -21,6 +21,7 @@ bool CreateControlState(HWND window) {
     if (!s) return false;
     s->text = 0xFFFFFF;
     s->highlight = 0xFFFFFF;
+    s->fadeOut = 1.0f;  // at rest: no highlight until the mouse comes
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
     return true;
 }

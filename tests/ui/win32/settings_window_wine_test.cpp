@@ -303,10 +303,12 @@ TEST_F(SettingsWindow, AButtonReleasedAwayFromItselfNeitherClicksNorStaysLit) {
     for (uint16_t hint : {uint16_t{8821}, uint16_t{8812}}) {  // the close button, the "Presets" page button
         HWND button = ByHint(hint);
         const bool edgeOnly = hint != 8821;
+        const Image untouched = settled(button, edgeOnly);
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
         SendMessageA(button, WM_MOUSELEAVE, 0, 0);
         const Image left = settled(button, edgeOnly);
+        EXPECT_EQ(saver_test::DifferingShare(untouched, left, 8), 0.0) << "button " << hint << " was lit at rest";
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 300));
