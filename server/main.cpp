@@ -2,18 +2,24 @@
 //
 //   kvs_server [--listen ADDRESS] [--port N] [--data DIR]
 //       serves until SIGINT or SIGTERM; port 0 takes a free port. Prints
-//       "listening on http://ADDRESS:PORT" once it accepts requests.
+//       "listening on http://ADDRESS:PORT" once it accepts requests; exits 1 when
+//       the port is taken or the database cannot be opened read-write or is damaged.
+//       Refusals are logged to stderr, one line each, a few lines a second.
 //   kvs_server publish [--data DIR] VERSION [ADDRESS...]
-//       publishes VERSION (0.00 .. 9.99) with its download addresses.
+//       publishes VERSION (0.00 .. 9.99, two decimals) with its download addresses.
 //   kvs_server dump [--data DIR]
-//       prints every stored record, one per line, fields separated by tabs.
+//       prints every stored record, one per line, fields separated by tabs; exits 1
+//       (and prints nothing) when the database is missing or damaged.
+#include <sys/resource.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
+#include "http.h"
+#include "request.h"
 #include "service.h"
 
 namespace {
@@ -44,20 +50,40 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     for (; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--listen") && hasValue) options->listen = argv[++i];
-        else if (!std::strcmp(argv[i], "--port") && hasValue) options->port = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--port") && hasValue) {
+            if (!ParsePort(argv[++i], &options->port)) return false;
+        }
         else if (!std::strcmp(argv[i], "--data") && hasValue) options->data = argv[++i];
         else if (argv[i][0] == '-') return false;
         else break;
     }
     options->firstArgument = i;
-    return options->port >= 0 && options->port <= 65535;
+    return true;
 }
 
 int Serve(const Options& options) {
-    Service service;
-    if (OpenService(service, options.data) != kStoreOk) {
-        std::fprintf(stderr, "kvs_server: cannot open the database in %s\n", options.data.c_str());
+    int port = 0;
+    const int listener = OpenListener(options.listen.c_str(), options.port, &port);
+    if (listener < 0) {
+        std::fprintf(stderr, "kvs_server: cannot listen on %s:%d: %s\n", options.listen.c_str(), options.port,
+                     std::strerror(errno));
         return 1;
+    }
+    Service service;
+    std::string error;
+    if (OpenService(service, options.data, kStoreServe, &error) != kStoreOk) {
+        std::fprintf(stderr, "kvs_server: %s\n", error.c_str());
+        return 1;
+    }
+    // Room for every connection the server admits.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    ServerLimits limits;
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < limits.connections + 64) {
+        limits.connections = files.rlim_cur > 128 ? static_cast<unsigned>(files.rlim_cur) - 64 : 64;
     }
     // The signals are taken by sigwait below, never by a handler in another thread.
     sigset_t stopSignals;
@@ -65,34 +91,44 @@ int Serve(const Options& options) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 
-    httplib::Server server;
-    RegisterRoutes(server, service);
-    const int port = options.port == 0 ? server.bind_to_any_port(options.listen)
-                                       : (server.bind_to_port(options.listen, options.port) ? options.port : -1);
-    if (port <= 0) {
-        std::fprintf(stderr, "kvs_server: cannot listen on %s:%d\n", options.listen.c_str(), options.port);
+    HttpServer server(service, stderr, limits);
+    if (!server.Start(listener)) {
+        std::fprintf(stderr, "kvs_server: cannot serve on %s:%d\n", options.listen.c_str(), port);
         return 1;
     }
-    std::thread listener([&server] { server.listen_after_bind(); });
-    std::printf("listening on http://%s:%d\n", options.listen.c_str(), port);
+    const bool v6 = options.listen.find(':') != std::string::npos;
+    std::printf("listening on http://%s%s%s:%d\n", v6 ? "[" : "", options.listen.c_str(), v6 ? "]" : "", port);
     std::fflush(stdout);
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    server.stop();
-    listener.join();
+    server.Stop();
     service.store.Close();
     return 0;
 }
 
 int Dump(const Options& options) {
     Service service;
-    if (OpenService(service, options.data) != kStoreOk) return 1;
-    service.store.ForEach([](const FeedbackEntry& e, const char* received) {
-        std::printf("%s\t%s\t%s\t%s\t%d\t%d\t%s\t%u\t%s\n", received, e.email, e.name, e.version, e.wantsUpdateInfo,
-                    e.wantsSoftwareNews, e.country, e.age, e.message);
+    std::string error;
+    if (OpenService(service, options.data, kStoreRead, &error) != kStoreOk) {
+        std::fprintf(stderr, "kvs_server: %s\n", error.c_str());
+        return 1;
+    }
+    // Printed only once every row was read: a damaged table gives no partial list.
+    std::string out;
+    const int count = service.store.ForEach([&out](const FeedbackEntry& e, const char* received) {
+        char flags[64];
+        std::snprintf(flags, sizeof flags, "\t%d\t%d\t", e.wantsUpdateInfo, e.wantsSoftwareNews);
+        out += std::string(received) + "\t" + e.email + "\t" + e.name + "\t" + e.version + flags + e.country +
+               "\t" + std::to_string(e.age) + "\t" + e.message + "\n";
     });
-    return 0;
+    if (count < 0) {
+        std::fprintf(stderr, "kvs_server: the database in %s is damaged; nothing listed\n", options.data.c_str());
+        return 1;
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -105,7 +141,12 @@ int main(int argc, char** argv) {
     if (options.command == "publish" && options.firstArgument < argc) {
         const int result = PublishVersion(options.data, argv[options.firstArgument], argv + options.firstArgument + 1,
                                           argc - options.firstArgument - 1);
-        if (result != kPublishOk) std::fprintf(stderr, "kvs_server: cannot publish (%d)\n", result);
+        const char* why = result == kPublishBadVersion   ? "the version is not one digit, a full stop and two digits"
+                          : result == kPublishBadAddress ? "an address is not http:// or https://, is longer than "
+                                                           "2048 characters or holds a character an address cannot"
+                          : result == kPublishTooLong    ? "the file would be longer than the program reads"
+                                                         : "the version file cannot be written";
+        if (result != kPublishOk) std::fprintf(stderr, "kvs_server: cannot publish: %s\n", why);
         return result == kPublishOk ? 0 : 1;
     }
     return Usage();

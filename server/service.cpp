@@ -1,24 +1,21 @@
 #include "service.h"
 
-#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "net/base64.h"
 #include "net/version_file.h"
+#include "request.h"
 
 namespace {
 
-constexpr char kVersionRoute[] = "/pellor/kvsfb/latest.txt";
-constexpr char kFeedbackRoute[] = "/pellor/kvsfb/feedback.php";
 constexpr int kMaxDataLength = Base64Length(kFeedbackRecordCapacity);
-
-void Refuse(const char* why, size_t length) {
-    std::fprintf(stderr, "feedback refused: %s (%zu characters of data)\n", why, length);
-}
 
 const char* DescribeRecordError(int result) {
     switch (result) {
@@ -29,123 +26,118 @@ const char* DescribeRecordError(int result) {
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+// Makes `dir` and its missing parents; the folders made here are 0700.
+bool MakeFolder(const std::string& dir) {
+    std::error_code error;
+    if (std::filesystem::is_directory(dir, error)) return true;
+    const std::filesystem::path parent = std::filesystem::path(dir).parent_path();
+    if (!parent.empty() && parent != dir && !MakeFolder(parent.string())) return false;
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-// The data parameter of a request target, percent escapes decoded and nothing else:
-// the query decoding of the HTTP library would turn "+" into a space and drop "=".
-std::string DataParameter(const std::string& target) {
-    const size_t query = target.find('?');
-    if (query == std::string::npos) return std::string();
-    size_t start = query + 1;
-    while (start <= target.size()) {
-        size_t end = target.find('&', start);
-        if (end == std::string::npos) end = target.size();
-        if (target.compare(start, 5, "data=") == 0) {
-            std::string value;
-            for (size_t i = start + 5; i < end; ++i) {
-                const int high = i + 2 < end ? HexValue(target[i + 1]) : -1;
-                const int low = i + 2 < end ? HexValue(target[i + 2]) : -1;
-                if (target[i] == '%' && high >= 0 && low >= 0) {
-                    value += static_cast<char>(high * 16 + low);
-                    i += 2;
-                } else {
-                    value += target[i];
-                }
-            }
-            return value;
-        }
-        start = end + 1;
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
     }
-    return std::string();
+    return true;
 }
 
-std::string ReadVersionFile(const std::string& dataDir, bool* found) {
-    std::ifstream file(std::filesystem::path(dataDir) / kVersionFileName, std::ios::binary);
-    *found = static_cast<bool>(file);
-    std::ostringstream text;
-    if (file) text << file.rdbuf();
-    return text.str();
+bool SyncFolder(const std::string& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 }  // namespace
 
-int OpenService(Service& service, const std::string& dataDir) {
-    std::error_code error;
-    std::filesystem::create_directories(dataDir, error);
+int OpenService(Service& service, const std::string& dataDir, StoreMode mode, std::string* error) {
     service.dataDir = dataDir;
-    return service.store.Open((std::filesystem::path(dataDir) / kDatabaseFileName).string());
+    const std::string path = (std::filesystem::path(dataDir) / kDatabaseFileName).string();
+    std::error_code exists;
+    if (mode == kStoreRead && !std::filesystem::exists(path, exists)) {
+        *error = "no database at " + path;
+        return kStoreCannotOpen;
+    }
+    if (mode == kStoreServe && !MakeFolder(dataDir)) {
+        *error = "cannot make the folder " + dataDir + ": " + std::strerror(errno);
+        return kStoreCannotOpen;
+    }
+    std::string why;
+    const int result = service.store.Open(path, mode, &why);
+    if (result == kStoreDamaged) *error = "the database " + path + " is damaged: " + why;
+    else if (result != kStoreOk) *error = "cannot open the database " + path + " read-write: " + why;
+    if (result == kStoreOk && mode == kStoreServe) {
+        struct stat info;
+        if (::stat(path.c_str(), &info) == 0 && (info.st_mode & 077)) {
+            std::fprintf(stderr, "kvs_server: warning: %s can be read by other users (mode %03o)\n", path.c_str(),
+                         static_cast<unsigned>(info.st_mode & 0777));
+        }
+    }
+    return result;
 }
 
-std::string AnswerFeedback(Service& service, const std::string& data) {
-    if (data.empty() || data.size() > static_cast<size_t>(kMaxDataLength)) {
-        Refuse(data.empty() ? "no data" : "too long", data.size());
-        return kFailureReply;
-    }
+const char* ReadFeedbackData(const std::string& data, FeedbackEntry* entry) {
+    if (data.empty()) return "no data";
+    if (data.size() > static_cast<size_t>(kMaxDataLength)) return "data too long";
     char record[kFeedbackRecordCapacity];
     const int length = DecodeBase64(data.data(), static_cast<int>(data.size()), reinterpret_cast<uint8_t*>(record),
                                     sizeof record);
-    if (length < 0) {
-        Refuse("not Base64", data.size());
-        return kFailureReply;
-    }
-    FeedbackEntry entry;
-    const int parsed = ParseFeedbackRecord(record, length, &entry);
-    if (parsed != kFeedbackRecordOk) {
-        Refuse(DescribeRecordError(parsed), data.size());
-        return kFailureReply;
-    }
-    Registration registration;
-    if (service.store.Add(entry, &registration) != kStoreOk) {
-        Refuse("the database cannot be written", data.size());
-        return kFailureReply;
-    }
+    if (length < 0) return "data not Base64";
+    const int parsed = ParseFeedbackRecord(record, length, entry);
+    return parsed == kFeedbackRecordOk ? nullptr : DescribeRecordError(parsed);
+}
+
+std::string FeedbackReply(const Registration& registration) {
     char reply[16];
     std::snprintf(reply, sizeof reply, "0 %d %d", registration.alreadyOnMailList ? 1 : 0,
                   registration.alreadyOnSoftwareList ? 1 : 0);
     return reply;
 }
 
-void RegisterRoutes(httplib::Server& server, Service& service) {
-    // Both answers change at any time; no cache in between may keep them.
-    server.set_default_headers({{"Cache-Control", "no-cache, no-store"}});
-    server.Get(kVersionRoute, [&service](const httplib::Request&, httplib::Response& response) {
-        bool found = false;
-        const std::string text = ReadVersionFile(service.dataDir, &found);
-        response.status = found ? 200 : 404;
-        response.set_content(text, "text/plain");
-    });
-    server.Get(kFeedbackRoute, [&service](const httplib::Request& request, httplib::Response& response) {
-        response.set_content(AnswerFeedback(service, DataParameter(request.target)), "text/plain");
-    });
+bool ReadVersionFile(const std::string& dataDir, std::string* text) {
+    const std::string path = (std::filesystem::path(dataDir) / kVersionFileName).string();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    text->resize(kVersionFileMaxBytes);
+    size_t size = 0;
+    while (size < text->size()) {
+        const ssize_t n = ::read(fd, &(*text)[size], text->size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        size += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    text->resize(size);
+    return true;
 }
 
 int PublishVersion(const std::string& dataDir, const char* version, const char* const* addresses, int count) {
-    char* end = nullptr;
-    const double number = std::strtod(version, &end);
-    char head[16];
-    if (end == version || *end || !std::isfinite(number) ||
-        std::snprintf(head, sizeof head, "%.2f\n", number) != 5 || number < 0) {
-        return kPublishBadVersion;
-    }
-    std::string text = head;
+    if (!IsPublishableVersion(version)) return kPublishBadVersion;
+    std::string text = std::string(version) + "\n";
     for (int i = 0; i < count; ++i) {
-        if (!IsOpenableAddress(addresses[i])) return kPublishBadAddress;
+        if (!IsPublishableAddress(addresses[i])) return kPublishBadAddress;
         text += addresses[i];
         text += "\n";
     }
-    std::error_code error;
-    std::filesystem::create_directories(dataDir, error);
-    const std::filesystem::path target = std::filesystem::path(dataDir) / kVersionFileName;
-    const std::filesystem::path temporary = target.string() + ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!(file << text) || !file.flush()) return kPublishWriteFailed;
+    if (text.size() > static_cast<size_t>(kVersionFileMaxBytes)) return kPublishTooLong;
+    if (!MakeFolder(dataDir)) return kPublishWriteFailed;
+    const std::string target = (std::filesystem::path(dataDir) / kVersionFileName).string();
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(&temporary[0]);
+    if (fd < 0) return kPublishWriteFailed;
+    // The version file is public: everyone may read it.
+    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return kPublishWriteFailed;
     }
-    std::filesystem::rename(temporary, target, error);
-    return error ? kPublishWriteFailed : kPublishOk;
+    SyncFolder(dataDir);
+    return kPublishOk;
 }

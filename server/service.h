@@ -8,8 +8,6 @@
 // "+", "/" and "=" may arrive percent-escaped or as they stand.
 #pragma once
 
-#include <httplib.h>
-
 #include <string>
 
 #include "store.h"
@@ -23,23 +21,30 @@ struct Service {
     FeedbackStore store;
 };
 
-// Opens (creating when needed) the data folder and its database.
-int OpenService(Service& service, const std::string& dataDir);
+// Opens the data folder's database. To serve, a missing folder is made (0700) and
+// the database opened read-write or not at all; to read, both must exist and
+// nothing is made. `error` receives a sentence naming the file on failure.
+int OpenService(Service& service, const std::string& dataDir, StoreMode mode, std::string* error);
 
-// The reply text to the feedback request whose data parameter is `data` (percent
-// escapes decoded); stores the record when it is whole and valid.
-std::string AnswerFeedback(Service& service, const std::string& data);
+// Reads the data parameter of a feedback request (percent escapes decoded) into
+// `entry`: nullptr when it holds one whole, valid record, else the reason to refuse.
+const char* ReadFeedbackData(const std::string& data, FeedbackEntry* entry);
 
-// Adds both routes to `server`.
-void RegisterRoutes(httplib::Server& server, Service& service);
+// The reply to a stored record.
+std::string FeedbackReply(const Registration& registration);
+
+// The version file as published, at most kVersionFileMaxBytes; false when there is none.
+bool ReadVersionFile(const std::string& dataDir, std::string* text);
 
 enum PublishResult : int {
     kPublishOk = 0,
-    kPublishBadVersion = -1,  // not a number from 0.00 to 9.99
-    kPublishBadAddress = -2,  // not an http:// or https:// address
+    kPublishBadVersion = -1,  // not one digit, a full stop and two digits
+    kPublishBadAddress = -2,  // not an http:// or https:// address of at most 2048 URL characters
     kPublishWriteFailed = -3,
+    kPublishTooLong = -4,     // more than the program reads
 };
-// Writes the version file: the number with two decimals and a line break (five
-// bytes, so that the addresses start at byte 5), then one address per line. The
-// file is replaced whole.
+// Writes the version file: the number and a line break (five bytes, so that the
+// addresses start at byte 5), then one address per line. The text goes to a
+// temporary file of its own, is synced, then renamed over the old file: a reader
+// sees the old file or the new one, and a failure leaves nothing behind.
 int PublishVersion(const std::string& dataDir, const char* version, const char* const* addresses, int count);

@@ -16,8 +16,14 @@
 
 enum StoreResult : int {
     kStoreOk = 0,
-    kStoreCannotOpen = -1,
+    kStoreCannotOpen = -1,   // missing (when not to be created), unreadable or not writable
     kStoreWriteFailed = -2,
+    kStoreDamaged = -3,      // the integrity check found a fault, or a read stopped on one
+};
+
+enum StoreMode : int {
+    kStoreServe = 0,  // read-write or not at all; created 0600 when missing
+    kStoreRead = 1,   // read only, never created
 };
 
 // Whether the e-mail address of a new record had asked for each list before.
@@ -33,18 +39,26 @@ public:
     FeedbackStore(const FeedbackStore&) = delete;
     FeedbackStore& operator=(const FeedbackStore&) = delete;
 
-    // Opens or creates the database at `path`.
-    int Open(const std::string& path);
+    // Opens the database at `path` and runs SQLite's quick check on it; `error`
+    // (when given) receives SQLite's words for a failure.
+    int Open(const std::string& path, StoreMode mode, std::string* error = nullptr);
     void Close();
 
     // Adds one record; `registration` tells what earlier rows of the same address
     // (compared without regard to ASCII case) asked for.
-    int Add(const FeedbackEntry& entry, Registration* registration);
+    int Add(const FeedbackEntry& entry, Registration* registration) { return AddAll(&entry, 1, registration); }
 
-    // Every stored row in order, as its entry and reception time; returns the count.
+    // Adds `count` records in one transaction, in order (a later record sees the
+    // earlier ones), with one sync to disk: all are stored or none.
+    int AddAll(const FeedbackEntry* entries, int count, Registration* registrations);
+
+    // Every stored row in order, as its entry and reception time; returns the count,
+    // or kStoreDamaged when the rows cannot all be read.
     int ForEach(const std::function<void(const FeedbackEntry&, const char* received)>& visit);
 
 private:
+    int OpenLocked(const std::string& path, StoreMode mode, std::string* error);
+
     std::mutex busy_;  // one connection, used by every request thread in turn
     sqlite3* db_ = nullptr;
 };

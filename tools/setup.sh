@@ -4,13 +4,16 @@
 set -euo pipefail
 
 NATIVE_PKGS=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libosmesa6-dev
-             libogg-dev libvorbis-dev zlib1g-dev libstb-dev libcpp-httplib-dev libsqlite3-dev
+             libogg-dev libvorbis-dev zlib1g-dev libstb-dev libmicrohttpd-dev libsqlite3-dev
              clang libclang-rt-14-dev)
 CROSS_PKGS=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
 WINE_PKGS=(wine wine32:i386 wine64 xvfb xauth libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
            libgl1-mesa-dri libglx-mesa0 libgl1
-           fonts-wine xdotool imagemagick x11-apps x11-utils)
-ALL=("${NATIVE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}")
+           fonts-wine xdotool imagemagick x11-apps x11-utils
+           xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+# The release package (tools/package.sh).
+PACKAGE_PKGS=(zip unzip)
+ALL=("${NATIVE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}" "${PACKAGE_PKGS[@]}")
 
 missing=()
 for p in "${ALL[@]}"; do

@@ -6,6 +6,7 @@
 
 #include "effects/effect_cells.h"
 #include "effects/effects.h"
+#include "host/diagnostics.h"
 #include "host/display_table.h"
 #include "render/geometry.h"
 #include "settings/fatal.h"
@@ -209,7 +210,8 @@ void DecideFlashes(CrashDisplay& c, bool boundary) {
     }
 }
 
-// Step 4.1: how much of each cell the rectangles cover (capped at 1 where it is read).
+// Step 4.1: how much of each cell the rectangles cover, at most all of it: where
+// rectangles overlap a cell is still covered once, so a full flash lifts it clear.
 void Cover(const CrashDisplay& c) {
     std::memset(g.coverage, 0, static_cast<size_t>(g.columns) * g.rows * sizeof(float));
     for (int32_t i = 0; i < c.rectangleCount; ++i) {
@@ -228,6 +230,8 @@ void Cover(const CrashDisplay& c) {
             if (right - 1 < g.columns && right - 1 != left) row[right - 1] += h * (lastShare - 1.0f);
         }
     }
+    const int64_t cells = static_cast<int64_t>(g.columns) * g.rows;
+    for (int64_t i = 0; i < cells; ++i) g.coverage[i] = std::fmin(g.coverage[i], 1.0f);
 }
 
 // Step 4.4: the streams' characters blurred and doubled while a dirty flash lasts.
@@ -267,6 +271,12 @@ void ApplyToDisplay(int d, int32_t units) {
             for (int64_t y = qy * int64_t{g.rows} / 4; y < (qy + 1) * int64_t{g.rows} / 4; ++y)
                 for (int64_t x = qx * int64_t{g.columns} / 4; x < (qx + 1) * int64_t{g.columns} / 4; ++x)
                     g.coverage[y * g.columns + x] -= lift;
+        }
+        if (TraceEnabled()) {  // where the effects sheet finds a flash to show
+            int whole = 0;
+            for (float t : f.tiles) whole += t == 1.0f;
+            TraceLine("crash flash display=%d frames=%llu strength=%.2f whole_tiles=%d bright=%d", d,
+                      static_cast<unsigned long long>(RecordedFrames()), strength, whole, f.bright ? 1 : 0);
         }
         f.timer -= units;
         if (f.timer <= 0) {
@@ -409,7 +419,10 @@ int CrashOverlayQuads(int display, OverlayQuad* out) {
             const int32_t k = Random(6);
             o.left = k == 5 ? static_cast<float>(Random(w / 2)) : -w / 8.0f;
             o.right = k == 4 ? static_cast<float>(Random(w / 2) + w / 2) : 9.0f * w / 8.0f;
-            o.speed = static_cast<float>(Random(h)) * (Random(2) != 0 ? 1.0f : -1.0f);
+            // The size of the speed first, then its sign: one order for every compiler.
+            const int32_t speed = Random(h);
+            const bool plus = Random(2) != 0;
+            o.speed = static_cast<float>(plus ? speed : -speed);
         }
         const float centre = std::trunc(I * o.speed + o.base);
         q.left = o.left, q.right = o.right, q.top = centre - o.halfHeight, q.bottom = centre + o.halfHeight;

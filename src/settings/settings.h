@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kvs_version.h"
+
 #pragma pack(push, 1)
 struct SettingsRecord {
     float speed;                    //   0
@@ -147,7 +149,7 @@ struct LocalOptionsRecord {
 
 constexpr int kSettingsRecordSize = 716;
 constexpr int kLocalOptionsRecordSize = 101;
-constexpr float kProgramVersion = 0.54f;
+constexpr float kProgramVersion = KVS_VERSION_NUMBER;  // VERSION, through kvs_version.h
 // The largest grid the settings window can produce; larger stored grids are refused.
 constexpr int32_t kMaxColumns = 263;
 constexpr int32_t kMaxRows = 261;

@@ -20,6 +20,7 @@ set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/stb_vorbis_impl.c PROPERTI
 
 list(APPEND KVS_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/sound.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/held_events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mixer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wav_file.cpp
   ${KVS_STB_SOURCES})

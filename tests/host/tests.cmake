@@ -31,6 +31,16 @@ if(WIN32)
   target_link_libraries(kvs_hostile_records_wine_test PRIVATE psapi)
   # A small screen: software GL fills the heaviest records' frames in a second.
   set_property(TEST kvs_hostile_records_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_SCREEN=480x360x24")
+  # Real display layouts on the dummy video driver's server (isolated_wine.sh):
+  # one display, at 144 pixels per inch too, then two displays side by side.
+  kvs_add_saver_wine_test(kvs_displays_wine_test ${KVS_ROOT}/tests/host/win32/displays_wine_test.cpp)
+  set_property(TEST kvs_displays_wine_test APPEND PROPERTY ENVIRONMENT "KVS_TEST_DISPLAYS=1024x768;GTEST_FILTER=-TwoDisplays.*")
+  add_test(NAME kvs_two_displays_wine_test
+           COMMAND bash ${KVS_ROOT}/tests/host/isolated_wine.sh $<TARGET_FILE:kvs_displays_wine_test> --gtest_brief=1)
+  set_tests_properties(kvs_two_displays_wine_test PROPERTIES
+    ENVIRONMENT "KVS_WINE_ARCH=${KVS_WINE_ARCH};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-saver;KVS_SCR=${KVS_SHIPPED_SCR};KVS_SCR_RUNNABLE=${KVS_SCR_PATH};KVS_OUT_DIR=${CMAKE_BINARY_DIR}/test-output/kvs_two_displays_wine_test;KVS_TEST_DISPLAYS=1024x768,800x600;GTEST_FILTER=TwoDisplays.*:ModeList.*"
+    RESOURCE_LOCK kvs_saver_display
+    TIMEOUT 400)
   kvs_add_wine_test(kvs_glcontext_wine_test ${KVS_ROOT}/tests/render/win32/glcontext_wine_test.cpp)
   kvs_add_wine_test(kvs_frame_tick_wine_test ${KVS_ROOT}/tests/host/win32/frame_tick_wine_test.cpp)
 endif()
@@ -55,4 +65,12 @@ if(NOT WIN32)
     set_tests_properties(native_render_gl_tests PROPERTIES
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${KVS_ROOT}/tests/render/osmesa_leaks.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()
+endif()
+
+# The version in VERSION against the shipped file's version resource and the
+# release package's name.
+if(WIN32)
+  add_test(NAME kvs_version_check
+           COMMAND bash ${KVS_ROOT}/tests/host/version_check.sh ${KVS_SHIPPED_SCR} ${KVS_ROOT}/VERSION
+                   ${KVS_ROOT}/tools/package.sh)
 endif()

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -11,6 +13,7 @@
 #include "net/base64.h"
 #include "net/feedback.h"
 #include "net/version_file.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -222,3 +225,22 @@ TEST(OnlineFuzz, RandomBytes) {
 }
 
 }  // namespace
+
+// The version is written once, in VERSION; the number the program carries, the
+// update check's comparison and the resource's numbers all follow it.
+TEST(ProgramVersion, EveryUseFollowsTheVersionFile) {
+    EXPECT_EQ(kProgramVersion, std::strtof(KVS_VERSION_TEXT, nullptr));
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%03.2f", static_cast<double>(kProgramVersion));  // About page, feedback
+    EXPECT_STREQ(shown, KVS_VERSION_TEXT);
+    EXPECT_EQ(KVS_VERSION_MAJOR * 100 + KVS_VERSION_MINOR, std::lround(kProgramVersion * 100.0));
+    // Published as it is: not newer; one hundredth above: newer.
+    VersionReply reply;
+    const std::string same = std::string(KVS_VERSION_TEXT) + "\n";
+    EvaluateVersionReply(same.c_str(), static_cast<int>(same.size()), kProgramVersion, &reply);
+    EXPECT_EQ(reply.verdict, kVersionNotNewer);
+    char next[16];
+    std::snprintf(next, sizeof next, "%03.2f\n", (KVS_VERSION_MAJOR * 100 + KVS_VERSION_MINOR + 1) / 100.0);
+    EvaluateVersionReply(next, static_cast<int>(std::strlen(next)), kProgramVersion, &reply);
+    EXPECT_EQ(reply.verdict, kVersionNewer) << next;
+}

@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "sim/random.h"
 #include "sound/device.h"
+#include "sound/held_events.h"
 #include "sound/sound.h"
 
 namespace {
@@ -49,6 +50,34 @@ TEST(SoundEvents, HostileOptionsGiveBoundedValuesAndSilenceDrawsNothing) {
     EXPECT_TRUE(g_values.empty());
     SetSoundDevice(nullptr);
     SetDefaultSettings();
+}
+
+// Events held while the built-in mixer decodes: the last ambient values, the
+// first eight one-shots in order; the rest and unknown samples are dropped.
+TEST(SoundEvents, HeldEventsAreBoundedAndReleasedInOrderOnce) {
+    static std::vector<int> calls;
+    static const SoundDevice recorder = {[](int v) { calls.insert(calls.end(), {-1, v}); },
+                                         [](int v) { calls.insert(calls.end(), {-2, v}); },
+                                         [](int sample, int pan, int volume) {
+                                             calls.insert(calls.end(), {sample, pan, volume});
+                                         }};
+    HeldSoundEvents held;
+    ClearHeldSoundEvents(held);
+    ReleaseHeldSoundEvents(held, recorder);
+    EXPECT_TRUE(calls.empty()) << "nothing held, nothing played";
+    EXPECT_FALSE(HoldOneShot(held, kSoundSampleCount, 0, 1));
+    EXPECT_FALSE(HoldOneShot(held, -1, 0, 1));
+    HoldAmbientVolume(held, 10);
+    HoldAmbientVolume(held, 30);
+    HoldAmbientPan(held, 200);
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(i < kHeldOneShots, HoldOneShot(held, kSampleUi1 + i % 3, i, 100 + i));
+    ReleaseHeldSoundEvents(held, recorder);
+    std::vector<int> expected{-1, 30, -2, 200};
+    for (int i = 0; i < kHeldOneShots; ++i) expected.insert(expected.end(), {kSampleUi1 + i % 3, i, 100 + i});
+    EXPECT_EQ(expected, calls);
+    calls.clear();
+    ReleaseHeldSoundEvents(held, recorder);
+    EXPECT_TRUE(calls.empty()) << "released once";
 }
 
 }  // namespace

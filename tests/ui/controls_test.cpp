@@ -117,7 +117,7 @@ TEST(ControlTable, LabelsReadTheFormattedValues) {
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 7103), s, l), "Density: default");
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6105), s, l), "Length: 4000");
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 7729), s, l), "Texture filter: Bilinear");
-    EXPECT_EQ(Label(FindControlByText(kControlLabel, 7801), s, l), "Version 0.54");
+    EXPECT_EQ(Label(FindControlByText(kControlLabel, 7801), s, l), "Version " KVS_VERSION_TEXT);  // the VERSION file
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6209), s, l), "51 screens");
     s.dejaVuInterval = 255;
     EXPECT_EQ(Label(FindControlByText(kControlLabel, 6104), s, l), "Interval: 0 = only D key.");

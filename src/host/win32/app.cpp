@@ -78,7 +78,7 @@ void RunMessageLoop() {
                 if (fadeOverlay && saverWindow && IsWindow(saverWindow)) continue;
                 break;
             }
-            if (HandleSettingsWindowKeys(&message)) continue;
+            if (HandleSettingsWindowKeys(&message) || HandleOnlineDialogKeys(&message)) continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;
@@ -134,8 +134,8 @@ int RunSaverMode() {
     if (!enumerated) UsePrimaryScreenOnly(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     if (diagnostics.testDisplays > 0) SplitIntoTestDisplays(desktopRect, diagnostics.testDisplays);
     ApplyMultiDisplayOverrides(settings, displayCount);
-    TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d", displayCount, desktopRect.left, desktopRect.top,
-              desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0);
+    TraceLine("displays count=%d desktop=%d,%d,%d,%d enumerated=%d text_zoom=%d", displayCount, desktopRect.left,
+              desktopRect.top, desktopRect.right, desktopRect.bottom, enumerated ? 1 : 0, settings.textZoomIn);
 
     InitSimulationAndEffects();
 
@@ -259,6 +259,16 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
     ReadDiagnosticsOptions();
     TraceLine("start command=\"%s\"", commandLine ? commandLine : "");
 
+    // The switch is read first: the full-screen and preview windows declare DPI
+    // awareness before any window or display query, the settings window does not
+    // (its layout is in fixed pixels, and Windows enlarges it as a whole).
+    CommandLine line;
+    ParseCommandLine(commandLine, &line);
+    DpiAwareness awareness = kDpiUnaware;
+    if (line.mode == SaverMode::kSaver || line.mode == SaverMode::kPreview) awareness = DeclareDpiAware();
+    if (TraceEnabled())
+        TraceLine("dpi awareness=%d pixels_per_inch=%d", static_cast<int>(awareness), ScreenPixelsPerInch());
+
     BuildDisplayModeList(displayModes);
     if (!RegisterWindowClasses()) {
         DestroyDisplayModeList(displayModes);
@@ -280,8 +290,6 @@ int RunScreensaver(HINSTANCE instance, const char* commandLine) {
     SetAboutPageHandlers(AboutPageHandlers{SendFeedbackFromAbout, CheckVersionFromAbout, nullptr});
     InstallWin32ExtensionHooks();
 
-    CommandLine line;
-    ParseCommandLine(commandLine, &line);
     switch (line.mode) {
         case SaverMode::kSaver:
             return RunSaverMode();

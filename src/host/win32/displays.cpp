@@ -1,6 +1,7 @@
 #include "host/win32/displays.h"
 
 #include "host/display_layout.h"
+#include "host/win32/system_proc.h"
 
 #ifndef WS_EX_NOACTIVATE
 #define WS_EX_NOACTIVATE 0x08000000L
@@ -80,6 +81,35 @@ LRESULT CALLBACK FadeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
+
+DpiAwareness DeclareDpiAware() {
+    typedef BOOL(WINAPI * SetContextFn)(HANDLE);
+    typedef HRESULT(WINAPI * SetAwarenessFn)(int);
+    typedef BOOL(WINAPI * SetAwareFn)();
+    const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4));
+    constexpr int kProcessPerMonitorAware = 2;
+    const HRESULT kAlreadySet = static_cast<HRESULT>(0x80070005L);  // E_ACCESSDENIED
+
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    const SetContextFn setContext = LibraryProcAs<SetContextFn>(user32, "SetProcessDpiAwarenessContext");
+    if (setContext && setContext(kPerMonitorAwareV2)) return kDpiPerMonitorAwareV2;
+    // shcore stays loaded: the process keeps what it declared.
+    const SetAwarenessFn setAwareness = LibraryProcAs<SetAwarenessFn>(LoadLibraryA("shcore.dll"), "SetProcessDpiAwareness");
+    if (setAwareness) {
+        const HRESULT result = setAwareness(kProcessPerMonitorAware);
+        if (result == S_OK || result == kAlreadySet) return kDpiPerMonitorAware;
+    }
+    const SetAwareFn setAware = LibraryProcAs<SetAwareFn>(user32, "SetProcessDPIAware");
+    if (setAware && setAware()) return kDpiSystemAware;
+    return kDpiUnaware;
+}
+
+int ScreenPixelsPerInch() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
 
 void CountDisplays() {
     displayCount = 0;

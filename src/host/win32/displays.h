@@ -7,6 +7,16 @@
 
 #include "host/display_modes.h"
 
+// Makes the process DPI-aware; call before its first window or display query.
+// A DPI-unaware program gets a scaled-down desktop from Windows 8.1 on, and its
+// full-screen picture is enlarged and blurred. Tries, by run-time lookup (XP has
+// none of them): per-monitor awareness v2 (Windows 10 1703), per-monitor
+// awareness (shcore, 8.1), system awareness (Vista). Returns the level reached.
+enum DpiAwareness { kDpiUnaware = 0, kDpiSystemAware = 1, kDpiPerMonitorAware = 2, kDpiPerMonitorAwareV2 = 3 };
+DpiAwareness DeclareDpiAware();
+// The desktop's logical pixels per inch (96 at 100 %) as this process sees it.
+int ScreenPixelsPerInch();
+
 // displayCount = number of displays (at most 16); 1 when the system call fails.
 void CountDisplays();
 // Fills the display table and appends to the display log in the current

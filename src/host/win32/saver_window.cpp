@@ -98,6 +98,13 @@ void CreateRenderingContext(HWND window, bool accumulation, bool lowTextures) {
                   renderer.wholeQuads ? 1 : 0, renderer.vertexBuffers ? 1 : 0,
                   HasExtension(renderer.extensions, kExtGenerateMipmap) ? 1 : 0, renderer.maxAnisotropy,
                   renderer.motionBlurSize, renderer.motionBlurCount);
+        for (int32_t i = 0; i < displayCount && i < kQuadDisplaySlots; ++i) {
+            const DisplayGeometry& d = renderer.displays[i];
+            TraceLine("grid display=%d origin=%d,%d size=%.0fx%.0f cells=%dx%d cell=%.3fx%.3f", i,
+                      displayRects[i].left, displayRects[i].top, static_cast<double>(d.width),
+                      static_cast<double>(d.height), settings.columns, settings.rows,
+                      static_cast<double>(d.cellWidth), static_cast<double>(d.cellHeight));
+        }
         const uint32_t error = TakeGLError();
         if (error) ++g_glErrors;
         TraceLine("init gl_error=0x%x", error);

@@ -1,6 +1,7 @@
 // The feedback form (dialog 102): checks the e-mail address, builds the record and
 // hands it to a worker thread with its Transmission dialog.
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 
 #include "net/base64.h"
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr uint32_t kWrongEmailId = 9201;
+constexpr uint32_t kNotSentId = 9202;  // "... (%s) ...": the reason
 constexpr int kMarkFontHeight = 8;  // pixels
 
 // Set by the first "Send" of the process; from then on the tiny mark sets the
@@ -61,10 +63,18 @@ void Send(HWND dialog) {
     ReadText(dialog, kFeedbackMessageId, form.message, sizeof form.message);
 
     TransferJob* job = NewTransferJob();
-    const bool ready = job && PrepareFeedback(form, job);
-    if (!ready) FreeMemory(job);
-    const bool started = ready && OpenTransmissionDialog(GetWindow(dialog, GW_OWNER), job);
-    EndDialog(dialog, started ? kOnlineDone : kOnlineDialogFailed);
+    uint32_t failure = !job ? kNoMemoryForRequestId : (PrepareFeedback(form, job) ? 0 : kNoRequestAddressId);
+    if (failure) FreeMemory(job);
+    else failure = OpenTransmissionDialog(GetWindow(dialog, GW_OWNER), job);
+    if (!failure) {
+        EndDialog(dialog, kOnlineDone);
+        return;
+    }
+    // Nothing was sent: the form stays open with everything typed, and says why.
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    char text[512];
+    std::snprintf(text, sizeof text, GetString(kNotSentId), GetString(failure));
+    MessageBoxA(dialog, text, kProductCaption, MB_ICONERROR);
 }
 
 INT_PTR CALLBACK FeedbackFormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

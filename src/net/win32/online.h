@@ -44,6 +44,11 @@ int ShowFeedbackForm(HWND owner);
 // another feedback form).
 bool IsTransmissionOpen();
 
+// Gives the dialog keys (Escape, Enter, Tab) of an open modeless Transmission
+// dialog to it (IsDialogMessage); the message loop of the thread that opened the
+// feedback form calls it for every message. True when the message was handled.
+bool HandleOnlineDialogKeys(MSG* message);
+
 // Where dialogs 102 and 103 come from; the program's own module unless set.
 void SetOnlineResourceModule(HINSTANCE module);
 

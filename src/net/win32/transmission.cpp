@@ -36,6 +36,16 @@ constexpr UINT kFinishedMessage = WM_APP + 3;  // wParam: the status line's limi
 HINSTANCE g_module = nullptr;
 ShellOpenHook g_shellOpen = nullptr;
 std::atomic<int> g_openDialogs{0};
+// The open modeless dialogs, whose keys the message loop hands to them.
+constexpr int kModelessCapacity = 4;
+std::atomic<HWND> g_modeless[kModelessCapacity];
+
+void TrackModeless(HWND dialog, bool open) {
+    for (std::atomic<HWND>& slot : g_modeless) {
+        HWND expected = open ? nullptr : dialog;
+        if (slot.compare_exchange_strong(expected, open ? dialog : nullptr)) return;
+    }
+}
 
 // What the dialog keeps in DWLP_USER.
 struct DialogState {
@@ -161,6 +171,7 @@ INT_PTR CALLBACK TransmissionProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             ++g_openDialogs;
             SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
             SendMessageA(bar, PBM_SETSTEP, 1, 0);
+            if (!state->modal) TrackModeless(dialog, true);
             // The modal dialog starts its request itself, so the request always has a
             // dialog to report to.
             if (state->modal) {
@@ -193,6 +204,7 @@ INT_PTR CALLBACK TransmissionProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         case WM_DESTROY:
             --g_openDialogs;
+            TrackModeless(dialog, false);
             break;
         default:
             break;
@@ -220,25 +232,35 @@ int RunTransmissionDialog(HWND owner, TransferJob* job) {
     return result == kOnlineDone ? kOnlineDone : kOnlineDialogFailed;
 }
 
-bool OpenTransmissionDialog(HWND owner, TransferJob* job) {
+uint32_t OpenTransmissionDialog(HWND owner, TransferJob* job) {
     EnsureProgressBarClass();
     static DialogState modeless{nullptr, false};  // the job goes to the thread below
     HWND dialog = CreateDialogParamA(OnlineResourceModule(), MAKEINTRESOURCEA(kTransmissionDialogId), owner,
                                      TransmissionProc, reinterpret_cast<LPARAM>(&modeless));
     if (!dialog) {
         FreeMemory(job);
-        return false;
+        return kNoTransmissionDialogId;
     }
     if (!StartTransfer(dialog, job)) {
         FreeMemory(job);
         DestroyWindow(dialog);
-        return false;
+        return kNoRequestThreadId;
     }
     ShowWindow(dialog, SW_SHOW);
-    return true;
+    return 0;
 }
 
 bool IsTransmissionOpen() { return g_openDialogs.load() > 0; }
+
+bool HandleOnlineDialogKeys(MSG* message) {
+    if (!message) return false;
+    for (std::atomic<HWND>& slot : g_modeless) {
+        HWND dialog = slot.load();
+        if (dialog && (message->hwnd == dialog || IsChild(dialog, message->hwnd)))
+            return IsDialogMessageA(dialog, message) != 0;
+    }
+    return false;
+}
 
 void SetOnlineResourceModule(HINSTANCE module) { g_module = module; }
 

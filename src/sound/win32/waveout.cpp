@@ -7,6 +7,7 @@
 #include "host/diagnostics.h"
 #include "host/win32/late_dlls.h"
 #include "sound/device.h"
+#include "sound/held_events.h"
 #include "sound/mixer.h"
 #include "sound/vorbis.h"
 #include "sound/wav_file.h"
@@ -22,6 +23,7 @@ struct OutputState {
     // Shared (see the unit header).
     CRITICAL_SECTION lock;
     bool ready;
+    HeldSoundEvents held;  // events before ready, played when the thread gets there
     MixSample samples[kSoundSampleCount];
     // Main thread.
     HANDLE thread;
@@ -46,32 +48,40 @@ public:
 
 // ---- the events (main thread) -----------------------------------------------
 
-// One setting of the loop's channel; traced with the mixer's frame count.
-void SetAmbient(void (*set)(int channel, int value), const char* name, int value) {
-    uint64_t at = 0;
-    {
-        Locked hold;
-        if (!g_output.ready) return;
-        set(0, value);
-        at = MixerFramesRendered();
-    }
-    TraceLine("sound ambient %s=%d mixed_frames=%llu", name, value, static_cast<unsigned long long>(at));
+// The events as the mixer takes them, with the lock held and the thread ready;
+// each is traced with the mixer's frame count.
+void MixAmbientVolume(int volume) {
+    MixerSetVolume(0, volume);
+    TraceLine("sound ambient volume=%d mixed_frames=%llu", volume, static_cast<unsigned long long>(MixerFramesRendered()));
 }
-void BuiltInAmbientVolume(int volume) { SetAmbient(MixerSetVolume, "volume", volume); }
-void BuiltInAmbientPan(int pan) { SetAmbient(MixerSetPan, "pan", pan); }
-
-void BuiltInPlayOneShot(int sample, int pan, int volume) {
-    int channel = -1;
-    uint64_t at = 0;
-    {
-        Locked hold;
-        if (!g_output.ready) return;
-        const int mixPan = pan == kSoundPanNone ? kDefaultPan : (pan == kSoundPanStereo ? kMixStereoPan : pan);
-        channel = MixerPlay(kMixAnyChannel, &g_output.samples[sample], volume, mixPan);
-        at = MixerFramesRendered();
-    }
+void MixAmbientPan(int pan) {
+    MixerSetPan(0, pan);
+    TraceLine("sound ambient pan=%d mixed_frames=%llu", pan, static_cast<unsigned long long>(MixerFramesRendered()));
+}
+void MixOneShot(int sample, int pan, int volume) {
+    const int mixPan = pan == kSoundPanNone ? kDefaultPan : (pan == kSoundPanStereo ? kMixStereoPan : pan);
+    const int channel = MixerPlay(kMixAnyChannel, &g_output.samples[sample], volume, mixPan);
     TraceLine("sound play sample=%d channel=%d pan=%d volume=%d mixed_frames=%llu", kSoundSampleIds[sample], channel,
-              pan, volume, static_cast<unsigned long long>(at));
+              pan, volume, static_cast<unsigned long long>(MixerFramesRendered()));
+}
+const SoundDevice kMixNow = {MixAmbientVolume, MixAmbientPan, MixOneShot};
+
+// Before the thread is ready an event is held (sound is switched on and at once
+// confirmed by a sound; a letter may land while the samples decode).
+void BuiltInAmbientVolume(int volume) {
+    Locked hold;
+    if (g_output.ready) MixAmbientVolume(volume);
+    else HoldAmbientVolume(g_output.held, volume);
+}
+void BuiltInAmbientPan(int pan) {
+    Locked hold;
+    if (g_output.ready) MixAmbientPan(pan);
+    else HoldAmbientPan(g_output.held, pan);
+}
+void BuiltInPlayOneShot(int sample, int pan, int volume) {
+    Locked hold;
+    if (g_output.ready) MixOneShot(sample, pan, volume);
+    else HoldOneShot(g_output.held, sample, pan, volume);
 }
 
 const SoundDevice kBuiltInDevice = {BuiltInAmbientVolume, BuiltInAmbientPan, BuiltInPlayOneShot};
@@ -179,7 +189,9 @@ double ThreadCpuMs() {
 }
 
 DWORD WINAPI OutputThread(void*) {
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    // Decoding runs at the priority the thread was created with: at time-critical
+    // priority it could starve the window on a machine of one core.
+    const int decodePriority = GetThreadPriority(GetCurrentThread());
     const uint64_t start = MonotonicMicros();
     DecodeSamples();
     const uint64_t decoded = MonotonicMicros();
@@ -187,9 +199,13 @@ DWORD WINAPI OutputThread(void*) {
     if (StopRequested()) return 0;
     const bool device = OpenDevice();
     const bool capture = OpenWavCapture(g_output.capture, diagnostics.soundCapturePath);
-    TraceLine("sound output device=%s capture=%d decode_ms=%.1f decode_cpu_ms=%.1f open_ms=%.1f",
+    // Mixing takes tens of microseconds a buffer and must not wait behind a
+    // process that runs at idle priority.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    TraceLine("sound output device=%s capture=%d decode_ms=%.1f decode_cpu_ms=%.1f open_ms=%.1f decode_priority=%d "
+              "mix_priority=%d",
               device ? "waveout" : "none", capture ? 1 : 0, (decoded - start) / 1000.0, decodeCpuMs,
-              (MonotonicMicros() - decoded) / 1000.0);
+              (MonotonicMicros() - decoded) / 1000.0, decodePriority, GetThreadPriority(GetCurrentThread()));
     if (!device && !capture) return 0;
     {
         Locked hold;
@@ -197,6 +213,7 @@ DWORD WINAPI OutputThread(void*) {
         MixerSetReserved(0, true);
         MixerPlay(0, &g_output.samples[kSampleAmbientLoop], 0, kDefaultPan);
         g_output.ready = true;
+        ReleaseHeldSoundEvents(g_output.held, kMixNow);
     }
     if (device)
         RunDevice();
@@ -212,6 +229,7 @@ const SoundDevice* StartBuiltInSound() {
     if (g_output.thread) return &kBuiltInDevice;
     InitializeCriticalSection(&g_output.lock);
     g_output.ready = false;
+    ClearHeldSoundEvents(g_output.held);
     g_output.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD id = 0;
     g_output.thread = g_output.stop ? CreateThread(nullptr, 0, OutputThread, nullptr, 0, &id) : nullptr;
@@ -235,6 +253,7 @@ void StopBuiltInSound() {
     {
         Locked hold;
         g_output.ready = false;
+        ClearHeldSoundEvents(g_output.held);
         MixerReset();
     }
     for (MixSample& sample : g_output.samples) FreeDecodedSample(&sample);

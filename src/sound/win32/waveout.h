@@ -6,8 +6,8 @@
 // "OGG" resources, opens the default waveOut device (44100 Hz, 16-bit stereo)
 // and keeps four buffers of 441 frames (10 ms) queued, refilling each as the
 // device returns it; an event is heard at most 50 ms after it was mixed in.
-// The thread runs at time-critical priority, since the process may run at idle
-// priority. Without a device it ends and everything stays silent; with the
+// The thread decodes at normal priority and mixes at time-critical priority,
+// since the process may run at idle priority. Without a device it ends and everything stays silent; with the
 // KVS_SOUND_WAV capture (host/diagnostics.h) it then mixes in step with the
 // clock instead, and in both cases appends every mixed buffer to the file.
 //
@@ -17,7 +17,8 @@
 // microseconds). The decoded samples are written by the output thread before
 // it sets the ready flag and only read afterwards; the device, its buffers and
 // the capture file belong to the output thread alone. Events that arrive
-// before the thread is ready are dropped.
+// before the thread is ready are held (sound/held_events.h, under the same lock)
+// and played the moment it is.
 #pragma once
 
 struct SoundDevice;

@@ -121,17 +121,17 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             const bool wasPressed = s->pressed;
             s->pressed = false;
             if (GetCapture() == window) ReleaseCapture();
-            RECT client;
-            GetClientRect(window, &client);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             InvalidateRect(window, nullptr, FALSE);
-            if (wasPressed && PtInRect(&client, at)) NotifyParent(window, kNotifyClicked);
+            if (wasPressed && IsInClientArea(window, lParam)) NotifyParent(window, kNotifyClicked);
             return 0;
         }
         case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != window && s->pressed) {
+            // Pressed, dragged off and released: the button looks like one the
+            // mouse is not over (its WM_MOUSELEAVE came while it held the mouse).
+            if (reinterpret_cast<HWND>(lParam) != window) {
                 s->pressed = false;
                 InvalidateRect(window, nullptr, FALSE);
+                HoverLeaveUnlessUnderMouse(window, s, kButtonFadeMs);
             }
             return 0;
         case WM_GETDLGCODE:
@@ -227,10 +227,7 @@ LRESULT CALLBACK BitmapButtonProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         case WM_MOUSEMOVE: {
             if (!s) break;
-            RECT client;
-            GetClientRect(window, &client);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            const bool inside = PtInRect(&client, at) != 0;
+            const bool inside = IsInClientArea(window, lParam);
             if (s->state == kPictureNormal && inside) {
                 SetCapture(window);
                 SetPictureState(window, s, kPictureOver);
@@ -247,9 +244,14 @@ LRESULT CALLBACK BitmapButtonProc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_LBUTTONUP:
             if (!s) break;
-            if (s->state == kPicturePressed) {
+            if (s->state != kPicturePressed) return 0;
+            // Only a release over the button clicks it; one elsewhere lets go.
+            if (IsInClientArea(window, lParam)) {
                 SetPictureState(window, s, kPictureOver);
                 NotifyParent(window, kNotifyClicked);
+            } else {
+                SetPictureState(window, s, kPictureNormal);
+                if (GetCapture() == window) ReleaseCapture();
             }
             return 0;
         case WM_CAPTURECHANGED:

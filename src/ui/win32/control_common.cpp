@@ -21,6 +21,7 @@ bool CreateControlState(HWND window) {
     if (!s) return false;
     s->text = 0xFFFFFF;
     s->highlight = 0xFFFFFF;
+    s->fadeOut = 1.0f;  // at rest: no highlight until the mouse comes
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
     return true;
 }
@@ -167,6 +168,19 @@ void HoverLeave(HWND window, ControlState* s, UINT periodMs) {
     s->fadeOut = 1.0f - s->fadeIn;
     KillTimer(window, kTimerFadeIn);
     SetTimer(window, kTimerFadeOut, periodMs, nullptr);
+}
+
+void HoverLeaveUnlessUnderMouse(HWND window, ControlState* s, UINT periodMs) {
+    POINT at;
+    GetCursorPos(&at);
+    if (WindowFromPoint(at) != window) HoverLeave(window, s, periodMs);
+}
+
+bool IsInClientArea(HWND window, LPARAM lParam) {
+    RECT client;
+    GetClientRect(window, &client);
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, at) != 0;
 }
 
 float HoverLevel(const ControlState* s) {

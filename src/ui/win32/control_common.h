@@ -47,6 +47,11 @@ bool HandleCommonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // timers add `step` per tick of `periodMs`. Returns true when `message` was one of them.
 bool HandleHover(HWND window, ControlState* s, UINT message, WPARAM wParam, UINT periodMs, float step);
 void HoverLeave(HWND window, ControlState* s, UINT periodMs);
+// The control lost the mouse capture (a drag or a press ended): it fades out
+// unless the mouse is over it now, as if WM_MOUSELEAVE had not been held back.
+void HoverLeaveUnlessUnderMouse(HWND window, ControlState* s, UINT periodMs);
+// Whether the mouse position in a mouse message's lParam lies in the client area.
+bool IsInClientArea(HWND window, LPARAM lParam);
 // 0 (no highlight) .. 1 (full highlight).
 float HoverLevel(const ControlState* s);
 

@@ -95,13 +95,9 @@ LRESULT CALLBACK TickProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_LBUTTONUP:
             if (GetCapture() == window) ReleaseCapture();
             return 0;
-        case WM_CAPTURECHANGED: {
-            // A drag ended outside: the fade follows where the mouse is now.
-            POINT at;
-            GetCursorPos(&at);
-            if (WindowFromPoint(at) != window) HoverLeave(window, s, kTickFadeMs);
+        case WM_CAPTURECHANGED:  // a drag ended outside: the fade follows where the mouse is now
+            HoverLeaveUnlessUnderMouse(window, s, kTickFadeMs);
             return 0;
-        }
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
         case WM_KEYDOWN: {

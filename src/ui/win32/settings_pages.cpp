@@ -87,10 +87,27 @@ HFONT UnderlinedFont(HFONT font) {
     return CreateFontIndirectA(&description);
 }
 
+HFONT CreateLayoutFont() {
+    // The window's layout is in fixed pixels: its font is the GUI font at the size
+    // it has at 96 pixels per inch. The process is DPI-unaware, so Windows tells it
+    // 96 and enlarges the whole window; where a system reports more pixels per inch
+    // to it anyway, the text still fits its controls.
+    HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA description;
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (dpi <= 96 || !GetObjectA(gui, sizeof description, &description)) return nullptr;
+    description.lfHeight = MulDiv(description.lfHeight, 96, dpi);
+    description.lfWidth = MulDiv(description.lfWidth, 96, dpi);
+    return CreateFontIndirectA(&description);
+}
+
 }  // namespace
 
 bool CreateControls(SettingsWindowState& state) {
-    state.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    state.ownFont = CreateLayoutFont();
+    state.font = state.ownFont ? state.ownFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     state.linkFont = UnderlinedFont(state.font);
     state.tooltip = CreateTooltip(state);
     bool ok = true;

@@ -20,8 +20,9 @@ struct SettingsWindowState {
     HWND tooltip;
     HWND strips[2];               // left, right
     HMENU colourMenus[2];         // base colour, glow accent
-    HFONT font;                   // the default GUI font
+    HFONT font;                   // the default GUI font at its 96 pixels-per-inch size
     HFONT linkFont;               // the same, underlined
+    HFONT ownFont;                // the font when the window made its own (null: the stock GUI font)
     HBRUSH fieldBrush;            // background of the mode lists
     int page;                     // 0..8
     int group;                    // 1..6, kept while other pages are shown

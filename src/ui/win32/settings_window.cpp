@@ -167,6 +167,7 @@ void Destroy(SettingsWindowState& state) {
     for (HBITMAP& picture : state.closePictures)
         if (picture) DeleteObject(picture);
     if (state.linkFont) DeleteObject(state.linkFont);
+    if (state.ownFont) DeleteObject(state.ownFont);
     if (state.fieldBrush) DeleteObject(state.fieldBrush);
     std::memset(&state, 0, sizeof state);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "net/win32/online.h"
+#include "settings/memory.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/platform_strings.h"
@@ -103,11 +104,16 @@ void CheckExpecting(const std::string& text, int button = IDOK) {
     EXPECT_EQ(check.Result(), kOnlineDone);
 }
 
-// The feedback form on a thread of its own, which then keeps the Transmission dialog alive.
+// The feedback form on a thread of its own, which then keeps the Transmission dialog
+// alive with the message handling of the program's loop.
 int FeedbackThread() {
     const int result = ShowFeedbackForm(nullptr);
     for (MSG message; IsTransmissionOpen(); Sleep(5)) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (HandleOnlineDialogKeys(&message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
     return result;
 }
@@ -166,7 +172,7 @@ std::string Online::g_realServer;
 TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
     const std::string newer =
         "A new version of The Korvan Selwyth Screensaver is available on the makers' server.\n\n"
-        "Your version: 0.54\nNew version: %s\n\nThe new version can be downloaded from:\n%s\n"
+        "Your version: " KVS_VERSION_TEXT "\nNew version: %s\n\nThe new version can be downloaded from:\n%s\n"
         "Do you want to open the first download address right now?";
     auto Newer = [&newer](const char* version, const char* list) {
         char text[1024];
@@ -183,7 +189,8 @@ TEST_F(Online, UpdateCheckAnswersEachVersionFile) {
          Newer("0.99", "http://a.example/new\r\nhttp://b.example/\r\n"), IDYES, "http://a.example/new"},
         {"0.99\nhttp://a.example/new\n", Newer("0.99", "http://a.example/new\n"), IDNO, nullptr},
         {"2.00\nC:\\Windows\\notepad.exe\n", Newer("2.00", "C:\\Windows\\notepad.exe\n"), IDYES, nullptr},
-        {"0.54\nhttp://a.example/old\n", "You have the newest version. The latest published version is 0.54.", IDOK,
+        {KVS_VERSION_TEXT "\nhttp://a.example/old\n",
+         "You have the newest version. The latest published version is " KVS_VERSION_TEXT ".", IDOK,
          nullptr},
         // Unreadable files (the reader's cases are checked natively).
         {"", kServerProblem, IDOK, nullptr},
@@ -246,6 +253,47 @@ TEST_F(Online, AWrongEmailSendsNothingAndTheMarkCountsAfterSend) {
     EXPECT_EQ(feedback.Result(), kOnlineCancelled);
     EXPECT_FALSE(IsTransmissionOpen());
     localOptions.feedbackFlag = 0;
+}
+
+// Nothing could be sent (here: no memory for the request): the form stays open
+// with what was typed and a message box says why.
+TEST_F(Online, AFailedSendKeepsTheFormAndSaysWhy) {
+    Command feedback(FeedbackThread);
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
+    ASSERT_NE(form, nullptr);
+    SetDlgItemTextA(form, kFeedbackEmailId, "d@example.org");
+    SetDlgItemTextA(form, kFeedbackMessageId, "kept");
+    FailAllocationAfter(1);  // the request's own block
+    Click(form, IDOK);
+    Answer("The feedback could not be sent (not enough memory). The form stays open with everything you typed.", IDOK);
+    FailAllocationAfter(0);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(WindowText(GetDlgItem(form, kFeedbackMessageId)), "kept");
+    Press(form, IDCANCEL);
+    EXPECT_EQ(feedback.Result(), kOnlineCancelled);
+    EXPECT_FALSE(IsTransmissionOpen());
+}
+
+// The modeless Transmission dialog takes its keys: Escape closes it as Cancel does
+// while the request still waits for a silent server.
+TEST_F(Online, EscapeClosesTheTransmissionDialogOfAFeedback) {
+    StandInServer silent("");
+    UseServer(silent.Address());
+    Command feedback(FeedbackThread);
+    HWND form = WaitForWindow(kFeedbackDialogCaption);
+    ASSERT_NE(form, nullptr);
+    SetDlgItemTextA(form, kFeedbackEmailId, "e@example.org");
+    Press(form, IDOK);
+    HWND dialog = WaitForWindow(kTransmissionDialogCaption);
+    ASSERT_NE(dialog, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    PostMessageA(info.hwndFocus ? info.hwndFocus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (int i = 0; i < 50 && IsWindow(dialog); ++i) Sleep(20);
+    EXPECT_FALSE(IsWindow(dialog)) << "Escape did not close the Transmission dialog";
+    Answer(kConnectionFailed, IDOK);  // the request ends as it would have
+    EXPECT_EQ(feedback.Result(), kOnlineDone);
 }
 
 TEST_F(Online, FeedbackArrivesAsTypedAndTheReplyIsReported) {

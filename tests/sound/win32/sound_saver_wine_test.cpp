@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include "host/win32/saver_harness.h"
+#include "settings/win32/dialog_driver.h"
+#include "ui/controls.h"
+#include "ui/win32/settings_window.h"
 
 using namespace saver_test;
 
@@ -135,6 +139,49 @@ TEST(SaverSound, BuiltInMixerCaptureFollowsTheHeadsAndTheLetters) {
                           1.5 * (Rms(pcm, 0, s - 2205, s) + Rms(pcm, 1, s - 2205, s));
     std::printf("capture: %d of %zu one-shots start with a jump in level\n", transients, shots.size());
     EXPECT_GE(transients, static_cast<int>(shots.size()) / 2);
+}
+
+// Switching sound on in the settings window is confirmed by sound 3 at once,
+// although the output thread still decodes its samples when the event comes.
+TEST(SaverSound, SwitchingSoundOnIsHeardWithinAFewHundredMilliseconds) {
+    LocalOptionsRecord local = DefaultLocalOptions();
+    local.volume = 255;
+    StoreRecords(DefaultSettings(), local);
+    const std::string wav = OutputDir() + "switch-on.wav";
+    DeleteFileA(wav.c_str());
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start("/c", {{"KVS_SOUND_WAV", wav}}, "switch-on.log"));
+    HWND window = dialogtest::WaitForWindow(kSettingsClassName, 30000, kSettingsClassName);
+    ASSERT_NE(window, nullptr);
+    const auto click = [window](uint16_t hint) {
+        HWND control = GetDlgItem(window, ControlIdOf(FindControlByHint(hint)));
+        PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    };
+    click(8818);  // the "Properties" page
+    Sleep(300);
+    click(7773);  // "Enable sound:"
+    std::string output;
+    EXPECT_TRUE(saver.WaitForTrace("sound output", 20000, &output)) << saver.Trace();
+    Sleep(1500);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver.ExitCode(15000), 0);
+
+    // The capture begins when the thread is ready, decode_ms + open_ms after the switch.
+    double decodeMs = 0, openMs = 0;
+    ASSERT_EQ(std::sscanf(output.c_str(), "sound output device=%*s capture=1 decode_ms=%lf decode_cpu_ms=%*f open_ms=%lf",
+                          &decodeMs, &openMs), 2) << output;
+    const std::vector<int16_t> pcm = ReadCapture(wav);
+    size_t onset = 0;
+    while (2 * onset + 1 < pcm.size() && std::abs(pcm[2 * onset]) < 64 && std::abs(pcm[2 * onset + 1]) < 64) ++onset;
+    ASSERT_LT(2 * onset + 1, pcm.size()) << "nothing was heard in " << pcm.size() / 2 << " frames";
+    const double heardMs = decodeMs + openMs + onset * 1000.0 / 44100;
+    std::printf("switch-on: decoded in %.1f ms, opened in %.1f ms, first sound %.1f ms into the capture: %.1f ms after the switch\n",
+                decodeMs, openMs, onset * 1000.0 / 44100, heardMs);
+    EXPECT_LT(heardMs, 300.0);
+    EXPECT_NE(saver.Trace().find("sound play sample=2023"), std::string::npos) << "not sound 3";
+    // Decoding must not starve the window: only mixing runs at time-critical priority.
+    EXPECT_NE(output.find(" decode_priority=0 mix_priority=15"), std::string::npos) << output;
 }
 
 TEST(SaverSound, SoundOffCapturesNothing) {

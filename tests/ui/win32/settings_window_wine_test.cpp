@@ -286,6 +286,44 @@ TEST_F(SettingsWindow, SlidersChecksAndEasySetupWriteTheirFieldsAndLabels) {
     EXPECT_TRUE(IsWindowEnabled(ByHint(7774))) << "volume follows the sound option";
 }
 
+// Pressed, dragged off and released away from itself, a button neither clicks nor
+// stays lit: afterwards it looks as it does once the mouse has passed over it and
+// left (the close button's picture; the left edge and fill of a page button,
+// beside its focus frame).
+TEST_F(SettingsWindow, AButtonReleasedAwayFromItselfNeitherClicksNorStaysLit) {
+    Open();
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);  // the real mouse is over no control
+    const auto settled = [this](HWND control, bool edgeOnly) {
+        Sleep(800);  // any fade is over
+        Flush();
+        RECT r;
+        GetWindowRect(control, &r);
+        return saver_test::CaptureScreenDevice(r.left, r.top, edgeOnly ? 2 : r.right - r.left, r.bottom - r.top);
+    };
+    for (uint16_t hint : {uint16_t{8821}, uint16_t{8812}}) {  // the close button, the "Presets" page button
+        HWND button = ByHint(hint);
+        const bool edgeOnly = hint != 8821;
+        const Image untouched = settled(button, edgeOnly);
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
+        SendMessageA(button, WM_MOUSELEAVE, 0, 0);
+        const Image left = settled(button, edgeOnly);
+        EXPECT_EQ(saver_test::DifferingShare(untouched, left, 8), 0.0) << "button " << hint << " was lit at rest";
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 300));
+        SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
+        const Image released = settled(button, edgeOnly);
+        ASSERT_TRUE(IsWindow(Window())) << "the close button closed the window";
+        EXPECT_EQ(WrongRows(0, 1), 0) << "the page button switched the page";
+        ASSERT_GT(released.width, 0);
+        EXPECT_EQ(saver_test::DifferingShare(left, released, 8), 0.0) << "button " << hint << " still looks lit";
+        saver_test::SaveImage(left, "released-away-" + std::to_string(hint) + "-left");
+        saver_test::SaveImage(released, "released-away-" + std::to_string(hint) + "-released");
+    }
+    EXPECT_TRUE(g_sounds.empty());
+}
+
 TEST_F(SettingsWindow, TextLinesColoursAndModeLists) {
     for (int bits : {16, 32})
         for (unsigned hz : {60u, 75u}) AddDisplayMode(displayModes, 1024, 768, bits, hz);
