@@ -31,10 +31,18 @@ done
 # name in the image carries a stdcall argument size (Name@8), which no
 # system DLL exports.
 strings_found=$(strings -a "$scr")
+# Names the program looks up are constant data: the read-only data section.
+rdata=$(mktemp)
+"${objdump%objdump}objcopy" -O binary --only-section=.rdata "$scr" "$rdata" 2>/dev/null
+names_found=$(strings -a "$rdata")
+rm -f "$rdata"
+[ -n "$names_found" ] || fail "no read-only data section to read names from"
 for dll in comctl32.dll comdlg32.dll glu32.dll shell32.dll wininet.dll winmm.dll; do
   grep -qix "$dll" <<<"$strings_found" || grep -qix "$dll" <<<"$imports" || fail "$dll is named nowhere"
 done
-decorated=$(grep -E '^[A-Za-z][A-Za-z0-9_]{2,}@[0-9]{1,3}$' <<<"$strings_found")
+# A stdcall size is a multiple of 4 (Name@8); the sound library's own names
+# (_Name@8) are looked up decorated on purpose.
+decorated=$(grep -E '^[A-Za-z][A-Za-z0-9_]{3,}@(([0-9]?[02468])?[048]|[0-9]?[13579][26])$' <<<"$names_found")
 [ -z "$decorated" ] || fail "decorated names to load at the first call: $(echo $decorated)"
 
 # Resource types at the top of the resource directory (three spaces deep).
