@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "host/win32/displays.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/win32/presets.h"
@@ -94,9 +95,7 @@ HFONT CreateLayoutFont() {
     // to it anyway, the text still fits its controls.
     HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTA description;
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const int dpi = ScreenPixelsPerInch();
     if (dpi <= 96 || !GetObjectA(gui, sizeof description, &description)) return nullptr;
     description.lfHeight = MulDiv(description.lfHeight, 96, dpi);
     description.lfWidth = MulDiv(description.lfWidth, 96, dpi);
