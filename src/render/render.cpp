@@ -36,8 +36,13 @@ uint64_t NowMicros() {
 
 void DrawQuad(int set, int display) { glDrawArrays(GL_QUADS, QuadFirstVertex(set, display), kVerticesPerQuad); }
 
+// Per display slot, the first slot whose quads are the same (displays of one
+// size share them): the grid pass cuts each quad once for all of them.
+int g_quadTwin[kQuadDisplaySlots];
+
 void SetUpQuadArrays() {
     renderer.quads = QuadArrays{};
+    for (int i = 0; i < kQuadDisplaySlots; ++i) g_quadTwin[i] = i;
     const int32_t columns = settings.columns;
     const int32_t rows = settings.rows;
     const float charSize = settings.charSize;
@@ -47,6 +52,18 @@ void SetUpQuadArrays() {
         const DisplayRect& r = displayRects[i];
         renderer.displays[i] = MakeDisplayGeometry(r.right - r.left, r.bottom - r.top, columns, rows);
         BuildDisplayQuads(renderer.quads, i, renderer.displays[i], charSize, blurLevel);
+        for (int j = 0; j < i; ++j) {
+            bool same = true;
+            for (int set = 0; set < kQuadSets && same; ++set) {
+                const LayerQuad a = QuadOf(renderer.quads, set, i), b = QuadOf(renderer.quads, set, j);
+                same = a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom &&
+                       a.s0 == b.s0 && a.t0 == b.t0 && a.s1 == b.s1 && a.t1 == b.t1;
+            }
+            if (same) {
+                g_quadTwin[i] = j;
+                break;
+            }
+        }
     }
 
     // The buffer path needs the extension and both functions it calls; a driver
@@ -256,21 +273,25 @@ void SetBoostedDrawing(bool boosted) {
     }
 }
 
-// Submits the collected quads, one draw per texture, and empties the batch.
+// Submits the collected quads, texture by texture, a draw per run, and
+// empties the batch.
 void FlushBatch() {
     if (g_batch.count == 0) return;
-    const uint32_t buckets = ArrangeLayerBatch(g_batch);
     glLoadIdentity();
-    glVertexPointer(2, GL_FLOAT, 0, g_batch.positions);
-    glTexCoordPointer(2, GL_FLOAT, 0, g_batch.texCoords);
-    glColorPointer(3, GL_FLOAT, 0, g_batch.colours);
+    const float* v = g_batch.vertices;
+    constexpr GLsizei kStride = kLayerVertexFloats * sizeof(float);
+    glVertexPointer(2, GL_FLOAT, kStride, v);
+    glTexCoordPointer(2, GL_FLOAT, kStride, v + 2);
+    glColorPointer(3, GL_FLOAT, kStride, v + 4);
     glEnableClientState(GL_COLOR_ARRAY);
     bool boosted = false;
-    for (uint32_t b = 0; b < buckets; ++b) {
+    for (uint32_t b = 0; b < g_batch.bucketCount; ++b) {
         if (g_batch.bucketBoosted[b] != boosted) SetBoostedDrawing(boosted = g_batch.bucketBoosted[b]);
         glBindTexture(GL_TEXTURE_2D, g_batch.bucketTexture[b]);
-        glDrawArrays(GL_QUADS, static_cast<GLint>(g_batch.bucketFirst[b] * 4),
-                     static_cast<GLsizei>(g_batch.bucketSize[b] * 4));
+        for (uint32_t r = g_batch.bucketFirstRun[b]; r; r = g_batch.runs[r].next) {
+            const LayerRun& run = g_batch.runs[r];
+            glDrawArrays(GL_QUADS, static_cast<GLint>(run.first * 4), static_cast<GLsizei>(run.size * 4));
+        }
     }
     if (boosted) SetBoostedDrawing(false);
     glDisableClientState(GL_COLOR_ARRAY);
@@ -289,6 +310,11 @@ struct PassCut {
     uint16_t set, display;
     bool shows;
     LayerQuad quad;
+    uint64_t fragments;  // window pixels of the whole cut quad
+    // The quad's bucket in the batch, plain and boosted (-1: not looked up
+    // while the batch kept its epoch).
+    int32_t bucket[2];
+    uint32_t bucketEpoch[2];
 };
 constexpr uint32_t kPassCutSlots = 4096;
 PassCut g_passCuts[kPassCutSlots];
@@ -323,7 +349,8 @@ void BeginBatchedPass() {
     ++g_glyphStamp;
 }
 
-const PassCut& CutFor(int display, int set, uint32_t texture) {
+PassCut& CutFor(int display, int set, uint32_t texture) {
+    display = g_quadTwin[display];
     const uint32_t key = texture * 64u + static_cast<uint32_t>(set) * 16u + static_cast<uint32_t>(display);
     PassCut& c = g_passCuts[(key * 2654435761u) >> 20];
     if (c.stamp == g_cutStamp && c.texture == texture && c.set == set && c.display == display) return c;
@@ -335,7 +362,38 @@ const PassCut& CutFor(int display, int set, uint32_t texture) {
     c.quad = QuadOf(renderer.quads, set, display);
     c.shows = renderer.wholeQuads ||
               CutLayerQuad(texture, c.quad, g_view.scaleX, g_view.scaleY, &c.quad, &c.drawName);
+    const float w = c.quad.right - c.quad.left, h = c.quad.bottom - c.quad.top;
+    c.fragments = w > 0.0f && h > 0.0f
+                      ? static_cast<uint64_t>(static_cast<double>(w) * g_view.scaleX * h * g_view.scaleY + 0.5)
+                      : 0;
+    c.bucket[0] = c.bucket[1] = -1;
     return c;
+}
+
+// Counts a cut quad's pixels: those of the whole quad when it lies inside the
+// view, as most do.
+void CountCutFragments(const PassCut& cut, float x, float y) {
+    const LayerQuad& q = cut.quad;
+    if (q.left + x >= g_view.left && q.right + x <= g_view.right && q.top + y >= g_view.top &&
+        q.bottom + y <= g_view.bottom)
+        *g_fragments += cut.fragments;
+    else
+        CountFragments(q, x, y);
+}
+
+// Room for one quad of `cut` in the batch, flushing it when full; null when
+// even an empty batch has none.
+float* AddCutQuad(PassCut& cut, bool boosted) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int32_t& bucket = cut.bucket[boosted];
+        if (bucket < 0 || cut.bucketEpoch[boosted] != g_batch.epoch) {
+            bucket = LayerBucketOf(g_batch, cut.drawName, boosted);
+            cut.bucketEpoch[boosted] = g_batch.epoch;
+        }
+        if (float* v = AddLayerQuadTo(g_batch, bucket)) return v;
+        FlushBatch();
+    }
+    return nullptr;
 }
 
 // Collects the part of each quad that can change the picture: black layers
@@ -357,14 +415,13 @@ struct BatchSink {
     }
     void operator()(int display, int set, uint32_t texture, float x, float y, float r, float g, float b,
                     bool boosted = false) const {
-        const PassCut& cut = CutFor(display, set, texture);
+        PassCut& cut = CutFor(display, set, texture);
         if (!cut.shows) return;
+        if (renderer.measure) CountCutFragments(cut, x, y);
+        float* v = AddCutQuad(cut, boosted);
+        if (!v) return;
         const float k = boosted ? 1.0f / kBoostedColourScale : 1.0f;
-        const LayerDraw draw{cut.drawName, cut.quad, x, y, r * k, g * k, b * k, boosted};
-        CountFragments(draw.quad, x, y);
-        if (AddLayerDraw(g_batch, draw)) return;
-        FlushBatch();
-        AddLayerDraw(g_batch, draw);
+        WriteLayerQuad(v, cut.quad, x, y, r * k, g * k, b * k);
     }
 };
 

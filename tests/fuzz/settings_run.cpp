@@ -78,7 +78,6 @@ void DrawGrids(LayerBatch& batch, const QuadArrays& quads, const DisplayGeometry
                         draw.quad = QuadOf(quads, p == 0 ? (quad ? 1 : 0) : 2, d);
                         if (!TrimLayerQuad(glyphLike, draw.quad, 1.0f, 1.0f, &draw.quad)) continue;
                         if (AddLayerDraw(batch, draw)) continue;
-                        ArrangeLayerBatch(batch);
                         ResetLayerBatch(batch);
                         AddLayerDraw(batch, draw);
                     }
@@ -86,7 +85,6 @@ void DrawGrids(LayerBatch& batch, const QuadArrays& quads, const DisplayGeometry
             }
         }
     }
-    ArrangeLayerBatch(batch);
     ResetLayerBatch(batch);
 }
 

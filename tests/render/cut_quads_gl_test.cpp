@@ -247,9 +247,30 @@ TEST_F(CutQuads, EveryPostEffectKeepsItsPicture) {
     const Comparison r = Compare(look.second);
     EXPECT_SAME_PICTURE(r);
   }
-  SCOPED_TRACE("camera zoom");
-  const Comparison zoomed = Compare([] {}, [] { incomingText.cameraZoom = 0.4f; });
-  EXPECT_SAME_PICTURE(zoomed);
+  {
+    SCOPED_TRACE("camera zoom");
+    const Comparison zoomed = Compare([] {}, [] { incomingText.cameraZoom = 0.4f; });
+    EXPECT_SAME_PICTURE(zoomed);
+  }
+  // Displays of one size share their cut quads; one of another size keeps its
+  // own. Against the layers drawn one by one on narrower cells, a few more
+  // fragments sit at the alpha test's threshold.
+  for (const bool same : {true, false}) {
+    SCOPED_TRACE(same ? "two displays of one size" : "two displays of two sizes");
+    const Comparison r = Compare([same] {
+      if (same) {
+        SetUniformDisplays(2, kWidth / 2, kHeight);
+      } else {
+        displayCount = 2;
+        displayRects[0] = DisplayRect{0, 0, 640, kHeight};
+        displayRects[1] = DisplayRect{640, 0, kWidth, 400};
+        desktopRect = DisplayRect{0, 0, kWidth, kHeight};
+      }
+    }, nullptr, true);
+    EXPECT_LE(r.worst, 4);
+    EXPECT_LT(r.differing, kWidth * kHeight / 250);
+    EXPECT_LT(r.overOne, kWidth * kHeight / 2000);
+  }
 }
 
 // Drawn once instead of pass by pass, a sum rounds once: the picture is
