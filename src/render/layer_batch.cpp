@@ -84,28 +84,19 @@ int32_t LayerBucketOf(LayerBatch& batch, uint32_t texture, bool boosted) {
     return FindOrAddBucket(batch, texture, boosted);
 }
 
-float* AddLayerQuadTo(LayerBatch& batch, int32_t bucket) {
+float* AddLayerQuadInNewRun(LayerBatch& batch, int32_t bucket) {
     if (bucket < 0 || static_cast<uint32_t>(bucket) >= batch.bucketCount || batch.count >= batch.capacity) return nullptr;
-    uint16_t run = batch.bucketLastRun[bucket];
-    if (!run || batch.runs[run].size == batch.runs[run].room) {
-        if (!StartRun(batch, static_cast<uint32_t>(bucket))) {
-            // A texture seen for the first time keeps no empty bucket.
-            if (batch.bucketSize[bucket] == 0 && static_cast<uint32_t>(bucket) + 1 == batch.bucketCount) {
-                batch.bucketCount -= 1;
-                batch.epoch += 1;
-                for (uint16_t& entry : batch.hash)
-                    if (entry == bucket + 1) entry = 0;
-            }
-            return nullptr;
+    if (!StartRun(batch, static_cast<uint32_t>(bucket))) {
+        // A texture seen for the first time keeps no empty bucket.
+        if (batch.bucketSize[bucket] == 0 && static_cast<uint32_t>(bucket) + 1 == batch.bucketCount) {
+            batch.bucketCount -= 1;
+            batch.epoch += 1;
+            for (uint16_t& entry : batch.hash)
+                if (entry == bucket + 1) entry = 0;
         }
-        run = batch.bucketLastRun[bucket];
+        return nullptr;
     }
-    LayerRun& r = batch.runs[run];
-    float* v = &batch.vertices[static_cast<size_t>(r.first + r.size) * 4 * kLayerVertexFloats];
-    r.size += 1;
-    batch.bucketSize[bucket] += 1;
-    batch.count += 1;
-    return v;
+    return AddLayerQuadTo(batch, bucket);
 }
 
 float* AddLayerQuad(LayerBatch& batch, uint32_t texture, bool boosted) {

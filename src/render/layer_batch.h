@@ -12,6 +12,7 @@
 // room. Portable and GL-free: the renderer submits the runs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "render/visible_extent.h"
@@ -83,7 +84,19 @@ float* AddLayerQuad(LayerBatch& batch, uint32_t texture, bool boosted);
 // the batch's `epoch` stays the same: the bucket of `texture` (created when
 // new; -1 when no bucket is left), then a new quad in bucket `bucket`.
 int32_t LayerBucketOf(LayerBatch& batch, uint32_t texture, bool boosted);
-float* AddLayerQuadTo(LayerBatch& batch, int32_t bucket);
+float* AddLayerQuadInNewRun(LayerBatch& batch, int32_t bucket);
+inline float* AddLayerQuadTo(LayerBatch& batch, int32_t bucket) {
+    // The bucket's run has room (the common case), or a new run starts.
+    const uint16_t run = bucket >= 0 && static_cast<uint32_t>(bucket) < batch.bucketCount ? batch.bucketLastRun[bucket] : 0;
+    if (!run || batch.runs[run].size == batch.runs[run].room || batch.count >= batch.capacity)
+        return AddLayerQuadInNewRun(batch, bucket);
+    LayerRun& r = batch.runs[run];
+    float* v = &batch.vertices[static_cast<size_t>(r.first + r.size) * 4 * kLayerVertexFloats];
+    r.size += 1;
+    batch.bucketSize[bucket] += 1;
+    batch.count += 1;
+    return v;
+}
 
 // Writes the quad `q` of the cell at (x, y) in colour (r, g, b).
 inline void WriteLayerQuad(float* v, const LayerQuad& q, float x, float y, float r, float g, float b) {
