@@ -15,7 +15,9 @@ if [ "$tree" != win32 ]; then
   cmake --preset "$tree" >/dev/null && cmake --build "build/$tree" -j"$jobs"
 fi
 scr="$PWD/build/$tree/TheKorvanSelwyth.scr"
-export WINEPREFIX="$PWD/build/$tree/wineprefix"
+# A prefix of its own: what the saver stores there (its settings) must not meet
+# the tests, which start from an empty registry in theirs.
+export WINEPREFIX="$PWD/build/$tree/wineprefix-run"
 # The prefix first (its first boot takes a while), so that the saver's seconds
 # count from its own start.
 KVS_WINE_ARCH=$(kvs_pe_arch "$scr") cmake/wine-run.sh --prepare
